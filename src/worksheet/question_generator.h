@@ -1,0 +1,90 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "worksheet/worksheet_settings.h"
+
+class ExpressionEvaluator;
+
+// --- Random draws -------------------------------------------------------------------------------
+
+// Seeds the random source of the calling thread. Each thread's source is otherwise seeded once,
+// from std::random_device, on its first draw.
+void SeedRandomSource(uint32_t seed);
+
+// One draw from low to high. The 32 bits of a Mersenne Twister go through the linear
+// congruential step x = t * 214013 + 2531011 (mod 2^32), of which bits 16 to 30 give r from 0 to
+// 32767; the result is low + r mod (high - low + 1), computed on unsigned 32-bit numbers, with
+// high 0 standing for 2147483647. So no draw exceeds low + 32767, and a high below low wraps to
+// a wide range (RandomInRange(1, -5) lies between 1 and 32768).
+int32_t RandomInRange(int32_t low, int32_t high);
+
+// n pairwise distinct values, each drawn with RandomInRange(low, high): a value equal to one
+// already drawn is drawn again. Empty when n is below 1 or the range holds fewer than n values.
+std::vector<int32_t> DrawDistinctOperands(int32_t n, int32_t low, int32_t high);
+// The same into `operands`, reusing its storage.
+void DrawDistinctOperands(int32_t n, int32_t low, int32_t high, std::vector<int32_t>& operands);
+
+// How many distinct values RandomInRange(low, high) can give.
+uint32_t DistinctValuesInRange(int32_t low, int32_t high);
+
+// One element of the list, drawn with RandomInRange(1, size) as its position; empty for an empty
+// list.
+std::string RandomOperator(const std::vector<std::string>& operators);
+
+// --- Generation ---------------------------------------------------------------------------------
+
+// Whether an answer text passes the acceptance tests: a whole number written as plain decimal
+// digits (with "-" when negative), below `answerRange` and not negative. Values are compared by
+// their true size however long the text is; a fraction ("3.5") and texts such as "1e+21",
+// "1e-10", "Infinity" or "NaN" are not whole numbers written out and are rejected.
+bool IsAcceptableAnswer(std::string_view answer, int32_t answerRange);
+
+enum class GenerationOutcome {
+    Complete,   // every question asked for was found
+    Refused,    // the options cannot give a question; nothing was tried
+    TooStrict,  // the effort ran out before enough questions were found
+    Cancelled,  // the progress callback asked to stop
+};
+
+struct GenerationResult {
+    GenerationOutcome outcome = GenerationOutcome::Refused;
+    // The accepted questions in the order of acceptance; complete only when outcome is Complete.
+    std::vector<Question> questions;
+    // For the user, in Chinese: why the options were refused or are too strict. Empty when
+    // complete.
+    std::string reason;
+    // How many candidate questions were evaluated.
+    uint64_t candidates = 0;
+};
+
+// The effort the main window allows one run.
+inline constexpr std::chrono::milliseconds kDefaultGenerationBudget{2500};
+
+struct GenerationLimits {
+    // The run gives up, as too strict, when this much time has passed.
+    std::chrono::milliseconds timeBudget = kDefaultGenerationBudget;
+    // How often onProgress is called while the run goes on.
+    std::chrono::milliseconds progressInterval{40};
+    // Called with the questions found so far and the number wanted; returning false cancels.
+    std::function<bool(int32_t found, int32_t wanted)> onProgress;
+};
+
+// Anything that turns an expression text into its value text, as ExpressionEvaluator::Eval does.
+using ExpressionValue = std::function<std::string(const std::string& expression)>;
+
+// Draws candidate questions and keeps those whose value is acceptable until settings.questionCount
+// have been found: the operands are pairwise distinct numbers from 1 to settings.numberRange,
+// and each gap between them gets an operator drawn from settings.operators. Options that cannot
+// give a question are refused at once; otherwise the run stops when the limits say so.
+GenerationResult GenerateQuestions(const WorksheetSettings& settings,
+                                   ExpressionEvaluator& evaluator);
+GenerationResult GenerateQuestions(const WorksheetSettings& settings,
+                                   ExpressionEvaluator& evaluator, const GenerationLimits& limits);
+GenerationResult GenerateQuestions(const WorksheetSettings& settings, const ExpressionValue& value,
+                                   const GenerationLimits& limits = {});
