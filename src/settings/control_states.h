@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "settings/control_window.h"
+
+// Saving the states of a window's option controls into the control-state file and putting them
+// back. The routines know no particular control: they visit every radio button, check box, edit
+// box and combo box the window holds and use each control's name as its key.
+
+// Puts back the states stored in StateFilePath(): radio buttons, check boxes, edit boxes, combo
+// boxes, in this order. A control without a stored state keeps its state.
+void RestoreControlStates(ControlWindow& window);
+// The same with the file at path.
+void RestoreControlStates(ControlWindow& window, std::string path);
+
+// Writes the state of every control into StateFilePath(), kind by kind in the order above; the
+// printer combo box "组合框_打印机" is never saved.
+void SaveControlStates(ControlWindow& window);
+// The same with the file at path.
+void SaveControlStates(ControlWindow& window, std::string path);
+
+// The per-kind routines. An empty path is replaced by DefaultStateFilePath(), and the caller's
+// variable receives it; the overloads without a path use that default file too. Each returns
+// the number of controls of its kind that the window holds (excluded ones included).
+//
+// A restore skips a control whose stored value is empty or missing. A combo box with a stored
+// value gets, in this order: all items removed, the stored items appended, the stored index and
+// then the stored text written, so the stored text is what it shows.
+int32_t RestoreRadioButtons(ControlWindow& window, std::string& path);
+int32_t RestoreCheckBoxes(ControlWindow& window, std::string& path);
+int32_t RestoreEditBoxes(ControlWindow& window, std::string& path);
+int32_t RestoreComboBoxes(ControlWindow& window, std::string& path);
+int32_t RestoreRadioButtons(ControlWindow& window);
+int32_t RestoreCheckBoxes(ControlWindow& window);
+int32_t RestoreEditBoxes(ControlWindow& window);
+int32_t RestoreComboBoxes(ControlWindow& window);
+
+// A save writes the entry of every control that IsSavable(exclusions, name) allows, changed or
+// not; a write that fails is passed over and the save goes on.
+int32_t SaveRadioButtons(ControlWindow& window, std::string& path,
+                         const std::string& exclusions = "");
+int32_t SaveCheckBoxes(ControlWindow& window, std::string& path,
+                       const std::string& exclusions = "");
+int32_t SaveEditBoxes(ControlWindow& window, std::string& path, const std::string& exclusions = "");
+int32_t SaveComboBoxes(ControlWindow& window, std::string& path,
+                       const std::string& exclusions = "");
+int32_t SaveRadioButtons(ControlWindow& window);
+int32_t SaveCheckBoxes(ControlWindow& window);
+int32_t SaveEditBoxes(ControlWindow& window);
+int32_t SaveComboBoxes(ControlWindow& window);
+
+// False when one of the "|"-separated names in exclusions equals name as a whole (exactly,
+// letter case included); true otherwise, and always for empty exclusions.
+bool IsSavable(const std::string& exclusions, const std::string& name);
