@@ -6,6 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/plain_arithmetic.h"
+#include "platform/script_number_text.h"
+
 namespace {
 
 // The bodies below run inside duk_safe_call. Script errors leave them by a long jump, so they
@@ -77,9 +80,12 @@ void ScriptEngine::DestroyHeap() {
     ctx_ = nullptr;
 }
 
-// After a fatal error the heap's state is unknown: even destroying it is unsafe, so its memory
-// is given up and a fresh heap takes its place.
+// After a fatal error the heap's state is unknown: even destroying it is unsafe, so it is set
+// aside for good (still referenced, so leak checkers see it as kept) and a fresh heap takes its
+// place.
 void ScriptEngine::AbandonHeap() {
+    static std::vector<duk_hthread*> abandoned;
+    abandoned.push_back(ctx_);
     ctx_ = nullptr;
     CreateHeap();
 }
@@ -191,6 +197,13 @@ void ScriptEngine::ExecuteStatement(std::string_view statement) {
 }
 
 std::string ScriptEngine::Eval(std::string_view expression) {
+    if (nativeArithmetic_) {
+        if (const std::optional<double> value = EvaluatePlainArithmetic(expression)) {
+            lastError_.clear();
+            char text[kScriptNumberTextCapacity];
+            return std::string(text, FormatScriptNumber(*value, text));
+        }
+    }
     std::string result;
     SourceCall call{expression.data(), expression.size()};
     Protected(&EvaluateBody, &call, &result);
