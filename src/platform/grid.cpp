@@ -1,0 +1,34 @@
+#include "platform/grid.h"
+
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <utility>
+
+#include "platform/grid_renderer.h"
+
+Grid::Grid(DataSource& source, std::string name) : source_(source), name_(std::move(name)) {}
+
+void Grid::PrintPreview(QWidget* parent) {
+    const std::unique_ptr<QPrintPreviewDialog> dialog = CreatePrintPreviewDialog(parent);
+    dialog->exec();
+}
+
+std::unique_ptr<QPrintPreviewDialog> Grid::CreatePrintPreviewDialog(QWidget* parent) const {
+    auto dialog = std::make_unique<QPrintPreviewDialog>(parent);
+    dialog->setWindowTitle(QStringLiteral("打印预览"));
+    QObject::connect(dialog.get(), &QPrintPreviewDialog::paintRequested, dialog.get(),
+                     [this](QPrinter* printer) { Render(*printer); });
+    return dialog;
+}
+
+void Grid::Render(QPagedPaintDevice& device) const {
+    const GridPrintSettings& settings = source_.PrintSettings();
+    ApplyPageSettings(settings, device);
+    QPainter painter(&device);
+    if (!painter.isActive()) return;
+    // The painter's origin is the top-left corner of the page's printable part.
+    const QRectF area(0, 0, device.width(), device.height());
+    GridRenderer(source_).Paint(painter, area, settings.scaling);
+}
