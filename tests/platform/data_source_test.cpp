@@ -129,18 +129,4 @@ TEST_F(DataSourceTest, RowHeightsAndColumnWidthsCountFromTheirFirstArgument) {
     EXPECT_EQ(source.RowHeight(21), 0);  // no such row
 }
 
-TEST(CellFormatCodes, PlacementFollowsTheKeypadAndFallsBackToMiddleLeft) {
-    using namespace cell_format;
-    EXPECT_EQ(HorizontalOf(6), Horizontal::Left);
-    EXPECT_EQ(VerticalOf(6), Vertical::Bottom);
-    EXPECT_EQ(HorizontalOf(5), Horizontal::Right);
-    EXPECT_EQ(VerticalOf(5), Vertical::Middle);
-    EXPECT_EQ(HorizontalOf(4), Horizontal::Centre);
-    EXPECT_EQ(VerticalOf(2), Vertical::Top);
-    EXPECT_EQ(HorizontalOf(9), Horizontal::Left);
-    EXPECT_EQ(VerticalOf(-1), Vertical::Middle);
-    EXPECT_EQ(FrameOf(2), Frame::Dashed);
-    EXPECT_EQ(FrameOf(0), Frame::None);
-}
-
 }  // namespace

@@ -103,13 +103,4 @@ TEST_F(GridTest, TableIsScaledToTheAreaOrDrawnAtNaturalSize) {
     painter.end();
 }
 
-TEST_F(GridTest, GeometryJoinsMergedCells) {
-    const TableGeometry geometry(source);
-    EXPECT_DOUBLE_EQ(geometry.Width(), 1100);
-    EXPECT_DOUBLE_EQ(geometry.Height(), 260);
-    EXPECT_EQ(geometry.CellRect(1, 1, 1, 3), QRectF(0, 0, 1100, 160));
-    EXPECT_EQ(geometry.CellRect(2, 2), QRectF(800, 160, 150, 100));
-    EXPECT_EQ(geometry.CellRect(2, 3, 5, 5), QRectF(950, 160, 150, 100));  // cut at the edge
-}
-
 }  // namespace
