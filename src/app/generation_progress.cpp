@@ -1,0 +1,32 @@
+#include "app/generation_progress.h"
+
+#include <QApplication>
+#include <QProgressDialog>
+
+GenerationProgress::GenerationProgress(QWidget* window) : window_(window) {
+    started_.start();
+}
+
+GenerationProgress::~GenerationProgress() = default;
+
+bool GenerationProgress::Update(int32_t found, int32_t wanted) {
+    if (!dialog_ && started_.elapsed() >= kDialogDelay.count()) ShowDialog(wanted);
+    if (dialog_) {
+        dialog_->setMaximum(wanted > 0 ? wanted : 1);
+        dialog_->setValue(found);
+    }
+    QApplication::processEvents();
+    if (dialog_ && dialog_->wasCanceled()) cancelled_ = true;
+    return !cancelled_;
+}
+
+void GenerationProgress::ShowDialog(int32_t wanted) {
+    dialog_ = std::make_unique<QProgressDialog>(
+        QStringLiteral("正在出题……"), QStringLiteral("取消"), 0, wanted > 0 ? wanted : 1, window_);
+    dialog_->setWindowTitle(QApplication::applicationName());
+    dialog_->setWindowModality(Qt::WindowModal);
+    dialog_->setMinimumDuration(0);
+    dialog_->setAutoClose(false);
+    dialog_->setAutoReset(false);
+    dialog_->show();
+}

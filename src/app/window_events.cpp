@@ -1,0 +1,52 @@
+#include "app/window_events.h"
+
+void WindowEvents::OnWindowCreated() {
+    RunExclusive([this] {
+        Call(steps_.restoreStates);
+        Call(steps_.fillPrinterList);
+        Call(steps_.createDataDirectory);
+    });
+}
+
+bool WindowEvents::OnWindowClosing() {
+    if (busy_) {
+        closePending_ = true;
+        Call(steps_.cancelGeneration);
+        return false;
+    }
+    Call(steps_.saveStates);
+    return true;
+}
+
+void WindowEvents::OnPreviewClicked() {
+    RunExclusive([this] {
+        if (steps_.generateWorksheet && steps_.generateWorksheet()) Call(steps_.showPreview);
+    });
+}
+
+void WindowEvents::OnPrintClicked() {
+    RunExclusive([this] {
+        if (steps_.generateWorksheet && steps_.generateWorksheet()) Call(steps_.printSheet);
+    });
+}
+
+void WindowEvents::OnDefaultPrinterClicked() {
+    RunExclusive([this] { Call(steps_.applyDefaultPrinter); });
+}
+
+void WindowEvents::RunExclusive(const std::function<void()>& handler) {
+    if (busy_) return;
+    struct BusyWhileInScope {
+        bool& busy;
+        explicit BusyWhileInScope(bool& flag) : busy(flag) { busy = true; }
+        ~BusyWhileInScope() { busy = false; }
+    };
+    {
+        BusyWhileInScope guard(busy_);
+        handler();
+    }
+    if (closePending_) {
+        closePending_ = false;
+        Call(steps_.closeWindow);
+    }
+}

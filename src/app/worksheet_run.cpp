@@ -1,0 +1,58 @@
+#include "app/worksheet_run.h"
+
+#include "app/qt_message_box.h"
+#include "platform/date_time_text.h"
+#include "settings/control_state_file.h"
+#include "worksheet/expression_evaluator.h"
+#include "worksheet/question_generator.h"
+#include "worksheet/worksheet_layout.h"
+
+namespace {
+
+int32_t SelectedItemNumber(const ControlWindow& window, const char* combo) {
+    return WholeNumberOf(window.ComboItemText(combo, window.ComboSelectedIndex(combo)));
+}
+
+}  // namespace
+
+WorksheetSettings ReadWorksheetSettings(const ControlWindow& window) {
+    using namespace option_control;
+    WorksheetSettings settings;
+    settings.operandCount = SelectedItemNumber(window, kOperandCount);
+    const std::pair<const char*, const char*> operators[] = {
+        {kPlus, "+"}, {kMinus, "-"}, {kTimes, "*"}, {kDivide, "/"}};
+    for (const auto& [box, symbol] : operators) {
+        if (window.IsChecked(box)) settings.operators.emplace_back(symbol);
+    }
+    settings.numberRange = WholeNumberOf(window.EditText(kNumberRange));
+    settings.questionCount = SelectedItemNumber(window, kQuestionCount);
+    settings.answerRange = WholeNumberOf(window.EditText(kAnswerRange));
+    return settings;
+}
+
+bool GenerateWorksheet(ControlWindow& window, GenericDataProvider& provider, DataSource& source,
+                       MessageBox& messages, const GenerationProgressCallback& progress) {
+    ExpressionEvaluator evaluator;
+    WorksheetSettings settings = ReadWorksheetSettings(window);
+
+    GenerationLimits limits;
+    limits.onProgress = progress;
+    const GenerationResult result = GenerateQuestions(settings, evaluator, limits);
+    switch (result.outcome) {
+        case GenerationOutcome::Complete:
+            break;
+        case GenerationOutcome::Refused:
+            messages.Show(result.reason, MessageBox::kError);
+            return false;
+        case GenerationOutcome::TooStrict:
+            messages.Show(result.reason, QtMessageBox::kWarning);
+            return false;
+        case GenerationOutcome::Cancelled:
+            return false;
+    }
+
+    settings.answerInQuestionCell = window.IsChecked(option_control::kAnswerInQuestionCell);
+    settings.showAnswers = window.IsChecked(option_control::kShowAnswers);
+    FillWorksheetGrid(settings, result.questions, CurrentAutomationDate(), provider, source);
+    return true;
+}

@@ -1,0 +1,167 @@
+// The window's controls through ControlWindow, and the option states kept across a close and a
+// new start through the control-state file.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <fstream>
+#include <sstream>
+
+#include "app/main_window.h"
+#include "app/qt_control_window.h"
+#include "app/window_texts.h"
+#include "app_test_support.h"
+#include "platform/text_encoding.h"
+#include "settings/control_states.h"
+
+using app_test::Q;
+using Names = std::vector<std::string>;
+
+namespace {
+
+class QtControlWindowTest : public ::testing::Test {
+protected:
+    QApplication& application_ = app_test::Application();
+    MainWindow window_;
+    QtControlWindow controls_{&window_};
+};
+
+TEST_F(QtControlWindowTest, ControlsOfAKindAreFoundByNameAndTypeInDesignOrder) {
+    EXPECT_EQ(controls_.ControlsOfKind("选择框"),
+              (Names{"选择框_加", "选择框_减", "选择框_乘", "选择框_除", "选择框_显示答案",
+                     "选择框_括号题型"}));
+    EXPECT_EQ(controls_.ControlsOfKind("编辑框"),
+              (Names{"编辑框_数字范围", "编辑框_答案范围", "编辑框1"}));
+    EXPECT_EQ(controls_.ControlsOfKind("组合框"),
+              (Names{"组合框_n元运算", "组合框_出题数量", "组合框_打印机"}));
+    EXPECT_TRUE(controls_.ControlsOfKind("单选框").empty());
+    // Bringing another page to the front leaves the order as it is.
+    window_.findChild<QTabWidget*>(Q("高级选择夹1"))->setCurrentIndex(1);
+    EXPECT_EQ(controls_.ControlsOfKind("编辑框"),
+              (Names{"编辑框_数字范围", "编辑框_答案范围", "编辑框1"}));
+    EXPECT_TRUE(controls_.ControlsOfKind("").empty());
+
+    // The name alone does not make a control of a kind, nor does the type alone.
+    auto* impostor = new QLabel(&window_);
+    impostor->setObjectName(Q("选择框_标签"));
+    auto* unnamed = new QCheckBox(&window_);
+    unnamed->setObjectName(Q("其他_勾选"));
+    EXPECT_EQ(controls_.ControlsOfKind("选择框").size(), 6u);
+}
+
+TEST_F(QtControlWindowTest, MultiLineEditTextCrossesWithCrLf) {
+    const std::string help = controls_.EditText("编辑框1");
+    std::string expected;
+    for (char c : HelpText()) expected += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    EXPECT_EQ(help, expected);
+    EXPECT_TRUE(help.ends_with("给孩子改题就方便多了\r\n"));
+
+    controls_.SetEditText("编辑框1", "一\r\n二\r\n");
+    EXPECT_EQ(window_.findChild<QPlainTextEdit*>(Q("编辑框1"))->toPlainText(), Q("一\n二\n"));
+    EXPECT_EQ(controls_.EditText("编辑框1"), "一\r\n二\r\n");
+
+    controls_.SetEditText("编辑框_数字范围", "250");
+    EXPECT_EQ(window_.findChild<QLineEdit*>(Q("编辑框_数字范围"))->text(), Q("250"));
+    EXPECT_EQ(controls_.EditText("编辑框_数字范围"), "250");
+}
+
+TEST_F(QtControlWindowTest, ComboBoxesGiveAndTakeItemsSelectionAndText) {
+    const std::string combo = "组合框_n元运算";
+    EXPECT_EQ(controls_.ComboCount(combo), 8);
+    EXPECT_EQ(controls_.ComboItemText(combo, 0), "2");
+    EXPECT_EQ(controls_.ComboItemText(combo, 8), "");
+    EXPECT_EQ(controls_.ComboItemText(combo, -1), "");
+    EXPECT_EQ(controls_.ComboSelectedIndex(combo), 2);
+    EXPECT_EQ(controls_.ComboText(combo), "4");
+
+    controls_.ComboClear(combo);
+    EXPECT_EQ(controls_.ComboSelectedIndex(combo), -1);
+    controls_.ComboAppend(combo, "二", 7);
+    controls_.ComboAppend(combo, "三", -3);
+    EXPECT_EQ(controls_.ComboItemData(combo, 0), 7);
+    EXPECT_EQ(controls_.ComboItemData(combo, 1), -3);
+    controls_.SetComboSelectedIndex(combo, 1);
+    EXPECT_EQ(controls_.ComboText(combo), "三");
+    controls_.SetComboText(combo, "二");
+    EXPECT_EQ(controls_.ComboSelectedIndex(combo), 0);
+    controls_.SetComboText(combo, "没有");  // no item reads so: the selection stays
+    EXPECT_EQ(controls_.ComboSelectedIndex(combo), 0);
+    controls_.SetComboSelectedIndex(combo, 5);  // outside the list: nothing selected
+    EXPECT_EQ(controls_.ComboSelectedIndex(combo), -1);
+    EXPECT_EQ(controls_.ComboText(combo), "");
+}
+
+TEST_F(QtControlWindowTest, UnknownOrMismatchedNamesReadEmptyAndIgnoreWrites) {
+    controls_.SetChecked("编辑框_数字范围", true);
+    controls_.SetEditText("选择框_加", "x");
+    controls_.ComboAppend("没有这个", "x", 1);
+    EXPECT_FALSE(controls_.IsChecked("没有这个"));
+    EXPECT_EQ(controls_.EditText("选择框_加"), "");
+    EXPECT_EQ(controls_.ComboCount("编辑框_数字范围"), 0);
+    EXPECT_EQ(controls_.ComboSelectedIndex("没有这个"), -1);
+    EXPECT_EQ(controls_.EditText("编辑框_数字范围"), "100");
+    EXPECT_EQ(window_.findChild<QCheckBox*>(Q("选择框_加"))->text(), Q("+"));
+
+    controls_.SetChecked("选择框_加", false);
+    EXPECT_FALSE(controls_.IsChecked("选择框_加"));
+    controls_.SetChecked("选择框_括号题型", true);  // the program may set what the user cannot
+    EXPECT_TRUE(controls_.IsChecked("选择框_括号题型"));
+}
+
+// The control-state file as UTF-8 text.
+std::string StateFileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream content;
+    content << in.rdbuf();
+    return Gb18030ToUtf8(content.str()).value_or("");
+}
+
+// Options changed by the user come back in a new window after a save and a restore, with the
+// file holding what the user set and never the printer list.
+TEST(OptionStatesAcrossRestart, ChangedOptionsComeBackAndPrinterListIsNotKept) {
+    app_test::Application();
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string path = (dir.path() + QStringLiteral("/config.abc")).toStdString();
+    {
+        MainWindow window;
+        QtControlWindow controls(&window);
+        controls.SetChecked("选择框_加", false);
+        controls.SetChecked("选择框_除", true);
+        controls.SetEditText("编辑框_答案范围", "50");
+        controls.SetEditText("编辑框_数字范围", "");
+        controls.SetComboSelectedIndex("组合框_n元运算", 0);
+        controls.SetComboSelectedIndex("组合框_出题数量", 4);
+        controls.ComboAppend("组合框_打印机", "办公室 打印机", 0);
+        controls.SetComboSelectedIndex("组合框_打印机", 0);
+        SaveControlStates(controls, path);
+    }
+    const std::string file = StateFileText(path);
+    EXPECT_NE(file.find("选择框_加=假"), std::string::npos);
+    EXPECT_NE(file.find("编辑框_答案范围=50"), std::string::npos);
+    EXPECT_NE(file.find("组合框_出题数量="), std::string::npos);
+    EXPECT_EQ(file.find("组合框_打印机"), std::string::npos);
+    EXPECT_NE(file.find("v1.0><br><出题有最多100题"), std::string::npos);
+
+    MainWindow window;
+    QtControlWindow controls(&window);
+    RestoreControlStates(controls, path);
+    EXPECT_FALSE(controls.IsChecked("选择框_加"));
+    EXPECT_TRUE(controls.IsChecked("选择框_减"));
+    EXPECT_TRUE(controls.IsChecked("选择框_除"));
+    EXPECT_EQ(controls.EditText("编辑框_答案范围"), "50");
+    EXPECT_EQ(controls.EditText("编辑框_数字范围"), "100");  // empty counts as nothing stored
+    EXPECT_EQ(controls.ComboText("组合框_n元运算"), "2");
+    EXPECT_EQ(controls.ComboCount("组合框_n元运算"), 8);
+    EXPECT_EQ(controls.ComboText("组合框_出题数量"), "50");
+    EXPECT_EQ(controls.ComboCount("组合框_打印机"), 0);
+    EXPECT_EQ(window.findChild<QPlainTextEdit*>(Q("编辑框1"))->toPlainText().toStdString(),
+              HelpText());
+}
+
+}  // namespace
