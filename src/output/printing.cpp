@@ -1,0 +1,11 @@
+#include "output/printing.h"
+
+#include <string>
+
+#include "output/preview.h"
+
+void PrintSheet(DataSource& source, Grid& grid, MessageBox& messages) {
+    source.SetPrintSettings(SheetPrintSettings());
+    const std::string failure = grid.Print();
+    if (!failure.empty()) messages.Show(failure, MessageBox::kError);
+}
