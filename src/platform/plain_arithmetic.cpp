@@ -14,97 +14,107 @@ constexpr int kMaxNesting = 64;  // deeper parentheses go to the interpreter
 constexpr double kPowersOfTen[kMaxDigits + 1] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                                  1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 
-class Parser {
-public:
-    explicit Parser(std::string_view text) : p_(text.data()), end_(text.data() + text.size()) {}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
-    bool Expression(double& value) {
-        if (!Sum(value, 0)) return false;
-        SkipSpaces();
-        return p_ == end_;
-    }
+// One parenthesis level of a left-to-right evaluation: sum (addOp) term (mulOp) next operand.
+// An operation is applied as soon as its right operand is complete, which performs exactly the
+// roundings, in exactly the order, of the usual recursive evaluation.
+struct Level {
+    double sum;
+    double term;
+    char addOp;  // '+' or '-' between sum and term; 0 while the first term is open
+    char mulOp;  // '*' or '/' between term and the next operand; 0 before the first
 
-private:
-    static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-    void SkipSpaces() {
-        while (p_ != end_ && (*p_ == ' ' || *p_ == '\t')) ++p_;
-    }
-
-    bool Sum(double& value, int depth) {
-        if (!Product(value, depth)) return false;
-        for (;;) {
-            SkipSpaces();
-            if (p_ == end_ || (*p_ != '+' && *p_ != '-')) return true;
-            const char op = *p_++;
-            double right;
-            if (!Product(right, depth)) return false;
-            value = op == '+' ? value + right : value - right;
+    void TakeOperand(double value) {
+        if (mulOp == 0) {
+            term = value;
+        } else {
+            term = mulOp == '*' ? term * value : term / value;
         }
     }
 
-    bool Product(double& value, int depth) {
-        if (!Factor(value, depth)) return false;
-        for (;;) {
-            SkipSpaces();
-            if (p_ == end_ || (*p_ != '*' && *p_ != '/')) return true;
-            const char op = *p_++;
-            double right;
-            if (!Factor(right, depth)) return false;
-            value = op == '*' ? value * right : value / right;
-        }
+    double Close() const {
+        if (addOp == 0) return term;
+        return addOp == '+' ? sum + term : sum - term;
     }
 
-    bool Factor(double& value, int depth) {
-        SkipSpaces();
-        if (p_ == end_) return false;
-        if (*p_ == '(') {
-            if (depth >= kMaxNesting) return false;
-            ++p_;
-            if (!Sum(value, depth + 1)) return false;
-            SkipSpaces();
-            if (p_ == end_ || *p_ != ')') return false;
-            ++p_;
-            return true;
-        }
-        return Number(value);
+    void TakeAdditive(char op) {
+        sum = Close();
+        addOp = op;
+        mulOp = 0;
     }
-
-    // digits [ "." digits ], without a leading zero before further integer digits.
-    bool Number(double& value) {
-        if (p_ == end_ || !IsDigit(*p_)) return false;
-        if (*p_ == '0' && p_ + 1 != end_ && IsDigit(p_[1])) return false;
-        uint64_t mantissa = 0;
-        int digits = 0;
-        int fractionDigits = 0;
-        while (p_ != end_ && IsDigit(*p_)) {
-            if (++digits > kMaxDigits) return false;
-            mantissa = mantissa * 10 + static_cast<uint64_t>(*p_++ - '0');
-        }
-        if (p_ != end_ && *p_ == '.') {
-            ++p_;
-            if (p_ == end_ || !IsDigit(*p_)) return false;
-            while (p_ != end_ && IsDigit(*p_)) {
-                if (++digits > kMaxDigits) return false;
-                mantissa = mantissa * 10 + static_cast<uint64_t>(*p_++ - '0');
-                ++fractionDigits;
-            }
-        }
-        // Both operands are exact doubles, so the one correctly rounded division gives the
-        // double nearest to the decimal literal.
-        value = static_cast<double>(mantissa);
-        if (fractionDigits > 0) value /= kPowersOfTen[fractionDigits];
-        return true;
-    }
-
-    const char* p_;
-    const char* end_;
 };
+
+// digits [ "." digits ], without a leading zero before further integer digits. Both operands
+// of the one division are exact doubles, so it gives the double nearest to the literal.
+bool ReadNumber(const char*& p, const char* end, double& value) {
+    if (*p == '0' && p + 1 != end && IsDigit(p[1])) return false;  // octal in the script language
+    uint64_t mantissa = 0;
+    int digits = 0;
+    while (p != end && IsDigit(*p)) {
+        if (++digits > kMaxDigits) return false;
+        mantissa = mantissa * 10 + static_cast<uint64_t>(*p++ - '0');
+    }
+    int fractionDigits = 0;
+    if (p != end && *p == '.') {
+        ++p;
+        if (p == end || !IsDigit(*p)) return false;
+        while (p != end && IsDigit(*p)) {
+            if (++digits > kMaxDigits) return false;
+            mantissa = mantissa * 10 + static_cast<uint64_t>(*p++ - '0');
+            ++fractionDigits;
+        }
+    }
+    value = static_cast<double>(mantissa);
+    if (fractionDigits > 0) value /= kPowersOfTen[fractionDigits];
+    return true;
+}
 
 }  // namespace
 
 std::optional<double> EvaluatePlainArithmetic(std::string_view expression) {
-    double value;
-    if (!Parser(expression).Expression(value)) return std::nullopt;
-    return value;
+    const char* p = expression.data();
+    const char* const end = p + expression.size();
+    Level levels[kMaxNesting + 1];  // only levels[0..depth] are in use
+    int depth = 0;
+    levels[0] = Level{0, 0, 0, 0};
+    for (;;) {
+        // An operand: a number, or an opening parenthesis followed by an operand.
+        while (p != end && (*p == ' ' || *p == '\t')) ++p;
+        if (p == end) return std::nullopt;
+        if (*p == '(') {
+            if (depth == kMaxNesting) return std::nullopt;
+            levels[++depth] = Level{0, 0, 0, 0};
+            ++p;
+            continue;
+        }
+        if (!IsDigit(*p)) return std::nullopt;
+        double value;
+        if (!ReadNumber(p, end, value)) return std::nullopt;
+        levels[depth].TakeOperand(value);
+
+        // Then closing parentheses, and an operator or the end.
+        for (;;) {
+            while (p != end && (*p == ' ' || *p == '\t')) ++p;
+            if (p == end) {
+                if (depth != 0) return std::nullopt;
+                return levels[0].Close();
+            }
+            if (*p != ')') break;
+            if (depth == 0) return std::nullopt;
+            const double inner = levels[depth--].Close();
+            levels[depth].TakeOperand(inner);
+            ++p;
+        }
+        const char op = *p++;
+        if (op == '+' || op == '-') {
+            levels[depth].TakeAdditive(op);
+        } else if (op == '*' || op == '/') {
+            levels[depth].mulOp = op;
+        } else {
+            return std::nullopt;
+        }
+    }
 }

@@ -1,5 +1,6 @@
 #include "platform/script_number_text.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -20,24 +21,29 @@ std::size_t FormatWhole(int64_t value, char* out) {
                                     out);
 }
 
-// Whether value lies exactly halfway between digits×10^q and (digits+1)×10^q, where digits is
-// the k-digit integer given. Such ties need 16 or more digits (two k-digit neighbours fit in
+// Whether value lies exactly halfway between digits×10^q and (digits+1)×10^q, where digits are
+// the k decimal digits given. Such ties need 16 or more digits (two k-digit neighbours fit in
 // one rounding interval only when 10^k exceeds 2^52). Exact test: value·2 == (2·digits+1)·10^q.
-bool IsUpperTie(double value, uint64_t digits, int q) {
+bool IsUpperTie(double value, const char* digits, int k, int q) {
     if (q > 0) return false;  // (2·digits+1)·5^q·2^q would need more than 53 bits
-    const uint64_t a = 2 * digits + 1;
-    int e2;
-    const double fraction = std::frexp(std::fabs(value), &e2);
-    // |value| = m·2^(e2-53) with m a 53-bit integer; split m into its odd part and a power of 2.
-    uint64_t m = static_cast<uint64_t>(std::ldexp(fraction, 53));
-    int exponent = e2 - 53;
-    while ((m & 1) == 0) {
-        m >>= 1;
-        ++exponent;
+    // |value| = m·2^e with m odd.
+    const uint64_t bits = std::bit_cast<uint64_t>(value) & ~(uint64_t{1} << 63);
+    const int biased = static_cast<int>(bits >> 52);
+    uint64_t m = bits & ((uint64_t{1} << 52) - 1);
+    int e = -1074;
+    if (biased != 0) {
+        m |= uint64_t{1} << 52;
+        e = biased - 1075;
     }
-    // value·2·10^p == a, with p = -q, means m·5^p == a and 2^(exponent+1+p) == 1.
+    const int zeros = std::countr_zero(m);
+    m >>= zeros;
+    e += zeros;
+    // With p = -q: m·2^e·2·10^p == a (odd) means 2^(e+1+p) == 1 and m·5^p == a.
     const int p = -q;
-    if (exponent + 1 + p != 0) return false;
+    if (e + 1 + p != 0) return false;
+    uint64_t a = 0;
+    for (int i = 0; i < k; ++i) a = a * 10 + static_cast<uint64_t>(digits[i] - '0');
+    a = 2 * a + 1;         // below 2·10^17 + 1 < 2^58
     uint64_t product = m;  // stays below 5·a < 2^61
     for (int i = 0; i < p && product <= a; ++i) product *= 5;
     return product == a;
@@ -81,20 +87,16 @@ std::size_t FormatScriptNumber(double value, char* out) {
     // When the value is exactly halfway between two shortest candidates, the shortest
     // conversion picks the even one, while the script interpreter always takes the one of
     // larger magnitude. Follow the interpreter so both paths give the same text.
-    if (k >= 16) {
-        uint64_t whole = 0;
-        for (int i = 0; i < k; ++i) whole = whole * 10 + static_cast<uint64_t>(digits[i] - '0');
-        if (IsUpperTie(value, whole, n - k)) {
-            int i = k - 1;
-            while (i >= 0 && digits[i] == '9') digits[i--] = '0';
-            if (i >= 0) {
-                ++digits[i];
-            } else {  // 99…9 became 100…0: one more integer digit
-                digits[0] = '1';
-                ++n;
-            }
-            while (k > 1 && digits[k - 1] == '0') --k;
+    if (k >= 16 && IsUpperTie(value, digits, k, n - k)) {
+        int i = k - 1;
+        while (i >= 0 && digits[i] == '9') digits[i--] = '0';
+        if (i >= 0) {
+            ++digits[i];
+        } else {  // 99…9 became 100…0: one more integer digit
+            digits[0] = '1';
+            ++n;
         }
+        while (k > 1 && digits[k - 1] == '0') --k;
     }
 
     auto put = [&](char c) { out[length++] = c; };
