@@ -36,6 +36,8 @@ namespace {
 class QtEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
+        // Before anything in the process can talk to CUPS (see private_cups.h).
+        PrivateCups::Shared();
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
         static int argc = 1;
         static char name[] = "printing_test";
