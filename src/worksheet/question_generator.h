@@ -17,7 +17,7 @@ class ExpressionEvaluator;
 // from std::random_device, on its first draw.
 void SeedRandomSource(uint32_t seed);
 
-// One draw from low to high. The 32 bits of a Mersenne Twister go through the linear
+// One draw from low to high. 32 bits of a PCG32 generator go through the linear
 // congruential step x = t * 214013 + 2531011 (mod 2^32), of which bits 16 to 30 give r from 0 to
 // 32767; the result is low + r mod (high - low + 1), computed on unsigned 32-bit numbers, with
 // high 0 standing for 2147483647. So no draw exceeds low + 32767, and a high below low wraps to

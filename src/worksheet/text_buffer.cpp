@@ -71,10 +71,6 @@ TextBuffer& TextBuffer::operator=(const TextBuffer& other) {
     return *this;
 }
 
-void TextBuffer::Append(std::string_view text) {
-    content_.append(text);
-}
-
 void TextBuffer::Insert(std::string_view text) {
     Insert(1, text);
 }

@@ -26,9 +26,9 @@ public:
     TextBuffer& operator=(const TextBuffer& other);
 
     // Adds the text to the end of the content.
-    void Append(std::string_view text);
-    // The whole content.
-    std::string Text() const { return content_; }
+    void Append(std::string_view text) { content_.append(text); }
+    // The whole content; copy it to keep it past the next change of the buffer.
+    const std::string& Text() const { return content_; }
     // Identifier of this buffer, unique within the process.
     uint64_t BufferId() const { return id_; }
     // Inserts the text at the beginning.

@@ -346,11 +346,16 @@ TEST_F(QuestionGeneratorTest, ImpossibleOptionsAreRefusedWithoutTrying) {
 TEST_F(QuestionGeneratorTest, BoundariesNextToARefusalStillWork) {
     // Each is one step away from a refused case above and has few acceptable candidates.
     const std::vector<WorksheetSettings> possible{
-        Options({"+", "-"}, 4, 4, 1000, 10), Options({"-", "+"}, 3, 100, 1, 10),
-        Options({"+"}, 3, 3, 7, 10),         Options({"*"}, 4, 4, 25, 10),
-        Options({"+", "*"}, 3, 3, 6, 10),    Options({"-"}, 4, 6, 1000, 10),
-        Options({"/"}, 3, 4, 1000, 10),      Options({"/"}, 4, 6, 1000, 10),
+        Options({"+", "-"}, 4, 4, 1000, 10),
+        Options({"-", "+"}, 3, 100, 1, 10),
+        Options({"+"}, 3, 3, 7, 10),
+        Options({"*"}, 4, 4, 25, 10),
+        Options({"+", "*"}, 3, 3, 6, 10),
+        Options({"-"}, 4, 6, 1000, 10),
+        Options({"/"}, 3, 4, 1000, 10),
+        Options({"/"}, 4, 6, 1000, 10),
         Options({"+"}, 9, -1, INT_MAX, 10),
+        Options({"+", "-"}, 40, 0, INT_MAX, 10),  // long chains, far beyond the window's 9
     };
     for (const WorksheetSettings& settings : possible) {
         CheckQuestions(GenerateQuestions(settings, evaluator_), settings);
