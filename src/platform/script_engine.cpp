@@ -84,8 +84,8 @@ void ScriptEngine::DestroyHeap() {
 // aside for good (still referenced, so leak checkers see it as kept) and a fresh heap takes its
 // place.
 void ScriptEngine::AbandonHeap() {
-    static std::vector<duk_hthread*> abandoned;
-    abandoned.push_back(ctx_);
+    static auto* const abandoned = new std::vector<duk_hthread*>();  // never destroyed
+    abandoned->push_back(ctx_);
     ctx_ = nullptr;
     CreateHeap();
 }
