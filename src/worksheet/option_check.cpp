@@ -61,10 +61,13 @@ std::optional<std::string> BoundForOperators(const OperatorChoice& ops, int64_t 
         }
     }
     if (ops.Only(false, false, true, false)) {
-        const int64_t least = SmallestProduct(n, answerRange);
+        const int64_t least = SmallestProduct(n, kHuge);
         if (least >= answerRange) {
-            return "只做乘法时，" + count + "相乘最小是1×2×…×" + Number(n) + "，不小于答案范围" +
-                   Number(answerRange) + "。请增大答案范围，或减少每题的数字个数。";
+            const std::string product = "1×2×…×" + Number(n);
+            return "只做乘法时，" + count + "相乘最小是" +
+                   (least >= kHuge ? product : Number(least) + "（" + product + "）") +
+                   "，不小于答案范围" + Number(answerRange) +
+                   "。请增大答案范围，或减少每题的数字个数。";
         }
     }
     if (ops.Only(true, false, true, false)) {
@@ -170,17 +173,23 @@ std::string TooStrictReason(const WorksheetSettings& settings, int32_t found, ui
                          std::to_string(candidates) + "道题，只找到" + Number(found) +
                          "道符合要求的题，需要" + Number(settings.questionCount) + "道。";
     const std::string range = Number(settings.answerRange);
+    const bool addsOrSubtracts = has("+") || has("-");
     if (has("-") && settings.operators.size() == 1) {
-        reason += "只做减法时，第一个数必须不小于后面所有数的和，每题的数字越多越难凑出。";
-    } else if (has("/") && !has("+") && !has("-")) {
-        reason += "除法必须能整除，乘除混合的题得数还要小于" + range + "，这样的题很少。";
+        reason +=
+            "只做减法时，第一个数必须不小于后面所有数的和，每题的数字越多越难凑出。"
+            "请减少每题的数字个数或多勾选几种运算后再试。";
+    } else if (has("/") && !addsOrSubtracts) {
+        reason += "只有乘除的题，得数必须是小于" + range +
+                  "的整数，每题的数字越多越难凑出。请减少每题的数字个数或勾选加法、减法后再试。";
     } else if (has("/")) {
-        reason += "除法必须能整除，得数还要是小于" + range + "的整数，这样的题很少。";
+        reason += "带除法的题，得数必须是小于" + range +
+                  "的整数，这样的题很少。请减少每题的数字个数、增大答案范围或不选除法后再试。";
     } else if (has("*") && !has("-")) {
-        reason += "乘积很容易超过答案范围" + range + "。";
+        reason += "乘积很容易超过答案范围" + range +
+                  "。请增大答案范围、减少每题的数字个数或多勾选几种运算后再试。";
     } else {
-        reason += "答案必须是小于" + range + "、不小于0的整数。";
+        reason += "答案必须是小于" + range +
+                  "、不小于0的整数。请增大答案范围、减少每题的数字个数或多勾选几种运算后再试。";
     }
-    reason += "请增大答案范围、减少每题的数字个数或多勾选几种运算后再试。";
     return reason;
 }

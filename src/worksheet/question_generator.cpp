@@ -1,7 +1,10 @@
 #include "worksheet/question_generator.h"
 
+#include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <limits>
+#include <optional>
 #include <random>
 
 #include "worksheet/expression_evaluator.h"
