@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
-// The arithmetic below must round every operation on its own, like the script language does:
-// no fused multiply-add. GCC does not contract in ISO C++ mode (-std=c++20) and x86-64 without
-// -mfma has no such instruction.
+// Every operation below must round on its own, as the interpreter's do: a product must never be
+// fused into a following sum. The default x86-64 target has no fused multiply-add; a build for a
+// target that has one (-march=haswell and later) must add -ffp-contract=off for this file.
 
 namespace {
 
