@@ -3,8 +3,8 @@
 #include <cstdint>
 
 // Every operation below must round on its own, as the interpreter's do: a product must never be
-// fused into a following sum. The default x86-64 target has no fused multiply-add; a build for a
-// target that has one (-march=haswell and later) must add -ffp-contract=off for this file.
+// fused into a following sum. The project builds with -ffp-contract=off so that holds on targets
+// with a fused multiply-add too.
 
 namespace {
 
