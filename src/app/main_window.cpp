@@ -14,6 +14,7 @@
 #include <QWindow>
 
 #include "app/application_icon.h"
+#include "app/compact_combo_style.h"
 #include "app/hidden_components.h"
 #include "app/phrase_label.h"
 #include "app/tab_page.h"
@@ -170,6 +171,13 @@ void MainWindow::BuildControls() {
     options->setFont(interfaceFont);
     BuildOptionsPage(options, this);
     tabs->addTab(options, Q("四则运算"));
+
+    // The two small option combo boxes get a narrower drop-down arrow to leave room for "100".
+    auto* compact = new CompactComboStyle;
+    compact->setParent(this);
+    for (const char* name : {"组合框_n元运算", "组合框_出题数量"}) {
+        options->findChild<QComboBox*>(Q(name))->setStyle(compact);
+    }
 
     auto* about = new TabPage(tabs);
     about->setFont(interfaceFont);

@@ -1,0 +1,219 @@
+// The window wired to the real operations: what the created and closing events leave on disk,
+// options kept across a restart, and the two action buttons with generation runs that succeed,
+// are refused or take long enough to be cancelled.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTimer>
+#include <filesystem>
+
+#include "app/generation_progress.h"
+#include "app/hidden_components.h"
+#include "app/program.h"
+#include "app_test_support.h"
+#include "platform/ini_file.h"
+#include "platform/program_directory.h"
+#include "settings/control_state_file.h"
+
+namespace fs = std::filesystem;
+using app_test::Q;
+using ::testing::IsEmpty;
+
+namespace {
+
+class RecordingMessages : public MessageBox {
+public:
+    void Show(const std::string& text, int32_t style) override { shown.emplace_back(text, style); }
+    std::vector<std::pair<std::string, int32_t>> shown;
+};
+
+// Every cell of the sheet, row by row.
+std::vector<std::string> SheetCells(DataSource& sheet) {
+    std::vector<std::string> cells;
+    for (int row = 1; row <= sheet.RowCount(); ++row) {
+        for (int column = 1; column <= sheet.ColumnCount(); ++column) {
+            cells.push_back(sheet.CellText(row, column));
+        }
+    }
+    return cells;
+}
+
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        app_test::Application();
+        // The tests of this program run one at a time and own the data directory beside it.
+        dataDirectory_ = fs::path(ProgramDirectory()) / "data";
+        fs::remove_all(dataDirectory_);
+    }
+    void TearDown() override { fs::remove_all(dataDirectory_); }
+
+    // A program whose preview and printout are recorded instead of shown.
+    std::unique_ptr<Program> MakeProgram() {
+        return std::make_unique<Program>(
+            [this](WindowSteps& steps) {
+                steps.showPreview = [this] {
+                    previews_.push_back(SheetCells(program_->Window().Hidden().Source()));
+                };
+                steps.printSheet = [this] { ++printouts_; };
+                steps.fillPrinterList = [] {};  // no printing system in these tests
+                steps.applyDefaultPrinter = [] {};
+            },
+            &messages_);
+    }
+
+    void Click(const char* button) {
+        QTest::mouseClick(program_->Window().findChild<QPushButton*>(Q(button)), Qt::LeftButton);
+    }
+
+    fs::path dataDirectory_;
+    RecordingMessages messages_;
+    std::unique_ptr<Program> program_;
+    std::vector<std::vector<std::string>> previews_;
+    int printouts_ = 0;
+};
+
+TEST_F(ProgramTest, FirstStartCreatesTheDataDirectoryBesideTheProgramAndCloseSavesIntoIt) {
+    program_ = MakeProgram();
+    program_->Start();
+    EXPECT_TRUE(program_->Window().isVisible());
+    EXPECT_TRUE(fs::is_directory(dataDirectory_));
+    EXPECT_EQ(DataDirectory(), dataDirectory_.string());
+    // First start: no saved states, every control as designed.
+    EXPECT_TRUE(program_->Controls().IsChecked("选择框_加"));
+    EXPECT_EQ(program_->Controls().EditText("编辑框_答案范围"), "1000");
+    EXPECT_FALSE(fs::exists(dataDirectory_ / "config.abc"));
+
+    EXPECT_TRUE(program_->Window().close());
+    EXPECT_TRUE(fs::exists(dataDirectory_ / "config.abc"));
+}
+
+TEST_F(ProgramTest, ChangedOptionsSurviveCloseAndRestart) {
+    program_ = MakeProgram();
+    program_->Start();
+    MainWindow& window = program_->Window();
+    QTest::mouseClick(window.findChild<QCheckBox*>(Q("选择框_乘")), Qt::LeftButton);
+    QTest::mouseClick(window.findChild<QCheckBox*>(Q("选择框_加")), Qt::LeftButton);
+    auto* range = window.findChild<QLineEdit*>(Q("编辑框_数字范围"));
+    range->clear();
+    auto* answers = window.findChild<QLineEdit*>(Q("编辑框_答案范围"));
+    answers->selectAll();
+    QTest::keyClicks(answers, QStringLiteral("500"));
+    window.findChild<QComboBox*>(Q("组合框_出题数量"))->setCurrentIndex(2);
+    program_->Controls().ComboAppend("组合框_打印机", "某台打印机", 0);
+    ASSERT_TRUE(window.close());
+
+    const std::string file = (dataDirectory_ / "config.abc").string();
+    EXPECT_EQ(ReadEntry(file, "选择框", "选择框_加"), "假");
+    EXPECT_NE(ReadEntry(file, "选择框", "选择框_乘"), "假");
+    EXPECT_EQ(ReadEntry(file, "编辑框", "编辑框_答案范围"), "500");
+    EXPECT_EQ(ReadEntry(file, "编辑框", "编辑框_数字范围"), "");
+    EXPECT_EQ(ReadEntry(file, "组合框", "组合框_打印机", "absent"), "absent");
+
+    program_ = MakeProgram();
+    program_->Start();
+    ControlWindow& controls = program_->Controls();
+    EXPECT_FALSE(controls.IsChecked("选择框_加"));
+    EXPECT_TRUE(controls.IsChecked("选择框_减"));
+    EXPECT_TRUE(controls.IsChecked("选择框_乘"));
+    EXPECT_EQ(controls.EditText("编辑框_答案范围"), "500");
+    EXPECT_EQ(controls.EditText("编辑框_数字范围"), "100");  // an empty box comes back designed
+    EXPECT_EQ(controls.ComboText("组合框_出题数量"), "30");
+    EXPECT_EQ(controls.ComboCount("组合框_打印机"), 0);
+    EXPECT_TRUE(controls.EditText("编辑框1").ends_with("给孩子改题就方便多了\r\n"));
+}
+
+TEST_F(ProgramTest, EveryPressGeneratesANewSheet) {
+    program_ = MakeProgram();
+    program_->Start();
+    Click("按钮_出题预览");
+    Click("按钮_出题预览");
+    Click("按钮_直接打印");
+    ASSERT_EQ(previews_.size(), 2u);
+    EXPECT_EQ(printouts_, 1);
+    EXPECT_THAT(messages_.shown, IsEmpty());
+    EXPECT_NE(previews_[0], previews_[1]);
+    EXPECT_NE(SheetCells(program_->Window().Hidden().Source()), previews_[1]);
+}
+
+TEST_F(ProgramTest, ImpossibleOptionsShowTheReasonAndNoPreview) {
+    program_ = MakeProgram();
+    program_->Start();
+    program_->Controls().SetEditText("编辑框_答案范围", "0");
+    Click("按钮_出题预览");
+    Click("按钮_直接打印");
+    EXPECT_THAT(previews_, IsEmpty());
+    EXPECT_EQ(printouts_, 0);
+    ASSERT_EQ(messages_.shown.size(), 2u);
+    EXPECT_EQ(messages_.shown[0].second, MessageBox::kError);
+    EXPECT_FALSE(messages_.shown[0].first.empty());
+}
+
+// Division alone over four numbers up to 30000 seldom gives a whole answer: the run goes on
+// long enough to show its progress dialog, whose cancel button stops it without a message.
+TEST_F(ProgramTest, LongRunShowsProgressAndCanBeCancelled) {
+    program_ = MakeProgram();
+    program_->Start();
+    ControlWindow& controls = program_->Controls();
+    controls.SetChecked("选择框_加", false);
+    controls.SetChecked("选择框_减", false);
+    controls.SetChecked("选择框_除", true);
+    controls.SetComboSelectedIndex("组合框_n元运算", 2);
+    controls.SetEditText("编辑框_数字范围", "30000");
+
+    bool dialogSeen = false;
+    QTimer canceller;
+    QObject::connect(&canceller, &QTimer::timeout, [&] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* dialog = qobject_cast<QProgressDialog*>(widget);
+                dialog && dialog->isVisible()) {
+                dialogSeen = true;
+                dialog->cancel();
+            }
+        }
+    });
+    canceller.start(100);
+    QElapsedTimer clock;
+    clock.start();
+    Click("按钮_出题预览");
+    EXPECT_TRUE(dialogSeen);
+    EXPECT_LT(clock.elapsed(), 2000);  // cancelled well before the effort bound
+    EXPECT_THAT(previews_, IsEmpty());
+    EXPECT_THAT(messages_.shown, IsEmpty());
+}
+
+TEST_F(ProgramTest, OptionsTooStrictForTheEffortBoundEndWithAWarning) {
+    program_ = MakeProgram();
+    program_->Start();
+    ControlWindow& controls = program_->Controls();
+    controls.SetChecked("选择框_加", false);
+    controls.SetChecked("选择框_减", false);
+    controls.SetChecked("选择框_除", true);
+    controls.SetComboSelectedIndex("组合框_n元运算", 2);
+    controls.SetEditText("编辑框_数字范围", "30000");
+    Click("按钮_直接打印");
+    EXPECT_EQ(printouts_, 0);
+    ASSERT_EQ(messages_.shown.size(), 1u);
+    EXPECT_EQ(messages_.shown[0].second, QtMessageBox::kWarning);
+    EXPECT_FALSE(messages_.shown[0].first.empty());
+}
+
+TEST(GenerationProgressTest, DialogAppearsOnlyForLongRunsAndCancelStopsTheRun) {
+    app_test::Application();
+    QWidget window;
+    GenerationProgress progress(&window);
+    EXPECT_TRUE(progress.Update(1, 10));
+    EXPECT_FALSE(progress.DialogShown());
+    QTest::qWait(static_cast<int>(GenerationProgress::kDialogDelay.count()) + 50);
+    EXPECT_TRUE(progress.Update(2, 10));
+    EXPECT_TRUE(progress.DialogShown());
+    progress.Cancel();
+    EXPECT_FALSE(progress.Update(3, 10));
+}
+
+}  // namespace
