@@ -80,7 +80,8 @@ bool WaitUntil(Condition condition, std::chrono::milliseconds timeout) {
     return condition();
 }
 
-// A virtual X server on the first free display from :70 on.
+// A virtual X server on the first free display from :70 on. It does not reset when its last
+// client leaves, so a short-lived xdotool never makes the program's connection fail.
 class VirtualDisplay {
 public:
     VirtualDisplay() {
@@ -89,7 +90,8 @@ public:
             const fs::path socket = "/tmp/.X11-unix/X" + std::to_string(n);
             if (fs::exists(lock) || fs::exists(socket)) continue;
             const std::string name = ":" + std::to_string(n);
-            pid_ = Spawn({"Xvfb", name, "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+            pid_ = Spawn(
+                {"Xvfb", name, "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"});
             if (pid_ > 0 && WaitUntil([&] { return fs::exists(socket); }, 10s)) {
                 name_ = name;
             } else {
