@@ -243,31 +243,4 @@ TEST_F(MainWindowTest, HiddenComponentsAreNamedAndBound) {
     EXPECT_EQ(&hidden.Table().Source(), &hidden.Source());
 }
 
-TEST_F(MainWindowTest, ButtonsRaiseTheirSignalsAndCloseAsksTheHandler) {
-    int preview = 0, print = 0, printer = 0;
-    QObject::connect(window_.get(), &MainWindow::previewClicked, [&] { ++preview; });
-    QObject::connect(window_.get(), &MainWindow::printClicked, [&] { ++print; });
-    QObject::connect(window_.get(), &MainWindow::defaultPrinterClicked, [&] { ++printer; });
-    QTest::mouseClick(Find<QPushButton>("按钮_出题预览"), Qt::LeftButton);
-    QTest::mouseClick(Find<QPushButton>("按钮_直接打印"), Qt::LeftButton);
-    QTest::mouseClick(Find<QPushButton>("按钮_直接打印"), Qt::LeftButton);
-    QTest::mouseClick(Find<QPushButton>("按钮1"), Qt::LeftButton);
-    EXPECT_EQ(preview, 1);
-    EXPECT_EQ(print, 2);
-    EXPECT_EQ(printer, 1);
-
-    bool allow = false;
-    int asked = 0;
-    window_->SetCloseHandler([&] {
-        ++asked;
-        return allow;
-    });
-    EXPECT_FALSE(window_->close());
-    EXPECT_TRUE(window_->isVisible());
-    allow = true;
-    EXPECT_TRUE(window_->close());
-    EXPECT_FALSE(window_->isVisible());
-    EXPECT_EQ(asked, 2);
-}
-
 }  // namespace

@@ -1,5 +1,4 @@
-// The window's controls through ControlWindow, and the option states kept across a close and a
-// new start through the control-state file.
+// The window's controls through ControlWindow.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -8,16 +7,11 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTabWidget>
-#include <QTemporaryDir>
-#include <fstream>
-#include <sstream>
 
 #include "app/main_window.h"
 #include "app/qt_control_window.h"
 #include "app/window_texts.h"
 #include "app_test_support.h"
-#include "platform/text_encoding.h"
-#include "settings/control_states.h"
 
 using app_test::Q;
 using Names = std::vector<std::string>;
@@ -111,57 +105,6 @@ TEST_F(QtControlWindowTest, UnknownOrMismatchedNamesReadEmptyAndIgnoreWrites) {
     EXPECT_FALSE(controls_.IsChecked("选择框_加"));
     controls_.SetChecked("选择框_括号题型", true);  // the program may set what the user cannot
     EXPECT_TRUE(controls_.IsChecked("选择框_括号题型"));
-}
-
-// The control-state file as UTF-8 text.
-std::string StateFileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream content;
-    content << in.rdbuf();
-    return Gb18030ToUtf8(content.str()).value_or("");
-}
-
-// Options changed by the user come back in a new window after a save and a restore, with the
-// file holding what the user set and never the printer list.
-TEST(OptionStatesAcrossRestart, ChangedOptionsComeBackAndPrinterListIsNotKept) {
-    app_test::Application();
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const std::string path = (dir.path() + QStringLiteral("/config.abc")).toStdString();
-    {
-        MainWindow window;
-        QtControlWindow controls(&window);
-        controls.SetChecked("选择框_加", false);
-        controls.SetChecked("选择框_除", true);
-        controls.SetEditText("编辑框_答案范围", "50");
-        controls.SetEditText("编辑框_数字范围", "");
-        controls.SetComboSelectedIndex("组合框_n元运算", 0);
-        controls.SetComboSelectedIndex("组合框_出题数量", 4);
-        controls.ComboAppend("组合框_打印机", "办公室 打印机", 0);
-        controls.SetComboSelectedIndex("组合框_打印机", 0);
-        SaveControlStates(controls, path);
-    }
-    const std::string file = StateFileText(path);
-    EXPECT_NE(file.find("选择框_加=假"), std::string::npos);
-    EXPECT_NE(file.find("编辑框_答案范围=50"), std::string::npos);
-    EXPECT_NE(file.find("组合框_出题数量="), std::string::npos);
-    EXPECT_EQ(file.find("组合框_打印机"), std::string::npos);
-    EXPECT_NE(file.find("v1.0><br><出题有最多100题"), std::string::npos);
-
-    MainWindow window;
-    QtControlWindow controls(&window);
-    RestoreControlStates(controls, path);
-    EXPECT_FALSE(controls.IsChecked("选择框_加"));
-    EXPECT_TRUE(controls.IsChecked("选择框_减"));
-    EXPECT_TRUE(controls.IsChecked("选择框_除"));
-    EXPECT_EQ(controls.EditText("编辑框_答案范围"), "50");
-    EXPECT_EQ(controls.EditText("编辑框_数字范围"), "100");  // empty counts as nothing stored
-    EXPECT_EQ(controls.ComboText("组合框_n元运算"), "2");
-    EXPECT_EQ(controls.ComboCount("组合框_n元运算"), 8);
-    EXPECT_EQ(controls.ComboText("组合框_出题数量"), "50");
-    EXPECT_EQ(controls.ComboCount("组合框_打印机"), 0);
-    EXPECT_EQ(window.findChild<QPlainTextEdit*>(Q("编辑框1"))->toPlainText().toStdString(),
-              HelpText());
 }
 
 }  // namespace

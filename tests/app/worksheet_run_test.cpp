@@ -138,18 +138,4 @@ TEST_F(GenerateWorksheetTest, DesignedOptionsFillTheSheetWithQuestionsOfTheTicke
     EXPECT_EQ(questions, 20);
 }
 
-TEST_F(GenerateWorksheetTest, ImpossibleOptionsAreRefusedWithAnErrorAndKeepTheSheet) {
-    ASSERT_TRUE(Generate());
-    const std::string before = hidden_.Source().CellText(2, 1);
-
-    for (const char* box : {"选择框_加", "选择框_减", "选择框_乘", "选择框_除"}) {
-        controls_.SetChecked(box, false);
-    }
-    EXPECT_FALSE(Generate());
-    ASSERT_EQ(messages_.shown.size(), 1u);
-    EXPECT_FALSE(messages_.shown[0].first.empty());
-    EXPECT_EQ(messages_.shown[0].second, MessageBox::kError);
-    EXPECT_EQ(hidden_.Source().CellText(2, 1), before);
-}
-
 }  // namespace
