@@ -20,6 +20,10 @@ bool GenerationProgress::Update(int32_t found, int32_t wanted) {
     return !cancelled_;
 }
 
+void GenerationProgress::Finish() {
+    dialog_.reset();
+}
+
 void GenerationProgress::ShowDialog(int32_t wanted) {
     dialog_ = std::make_unique<QProgressDialog>(
         QStringLiteral("正在出题……"), QStringLiteral("取消"), 0, wanted > 0 ? wanted : 1, window_);

@@ -26,8 +26,8 @@ public:
     bool Update(int32_t found, int32_t wanted);
     // Makes the next report stop the run.
     void Cancel() { cancelled_ = true; }
-
-    bool DialogShown() const { return dialog_ != nullptr; }
+    // The run is over: the dialog goes away.
+    void Finish();
 
 private:
     void ShowDialog(int32_t wanted);

@@ -11,7 +11,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QWindow>
 
 #include "app/application_icon.h"
 #include "app/compact_combo_style.h"

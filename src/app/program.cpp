@@ -58,9 +58,13 @@ bool Program::RunGeneration() {
     GenerationProgress progress(&window_);
     running_ = &progress;
     HiddenComponents& hidden = window_.Hidden();
-    const bool generated = GenerateWorksheet(
-        controls_, hidden.Provider(), hidden.Source(), messages_,
-        [&progress](int32_t found, int32_t wanted) { return progress.Update(found, wanted); });
+    GenerationFeedback feedback;
+    feedback.progress = [&progress](int32_t found, int32_t wanted) {
+        return progress.Update(found, wanted);
+    };
+    feedback.finished = [&progress] { progress.Finish(); };
+    const bool generated =
+        GenerateWorksheet(controls_, hidden.Provider(), hidden.Source(), messages_, feedback);
     running_ = nullptr;
     return generated;
 }

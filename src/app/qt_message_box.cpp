@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 
@@ -25,5 +26,6 @@ QMessageBox::Icon IconOf(int32_t style) {
 void QtMessageBox::Show(const std::string& text, int32_t style) {
     QMessageBox box(IconOf(style), QApplication::applicationName(), QString::fromStdString(text),
                     QMessageBox::Ok);
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
     box.exec();
 }

@@ -31,13 +31,14 @@ WorksheetSettings ReadWorksheetSettings(const ControlWindow& window) {
 }
 
 bool GenerateWorksheet(ControlWindow& window, GenericDataProvider& provider, DataSource& source,
-                       MessageBox& messages, const GenerationProgressCallback& progress) {
+                       MessageBox& messages, const GenerationFeedback& feedback) {
     ExpressionEvaluator evaluator;
     WorksheetSettings settings = ReadWorksheetSettings(window);
 
     GenerationLimits limits;
-    limits.onProgress = progress;
+    limits.onProgress = feedback.progress;
     const GenerationResult result = GenerateQuestions(settings, evaluator, limits);
+    if (feedback.finished) feedback.finished();
     switch (result.outcome) {
         case GenerationOutcome::Complete:
             break;

@@ -31,8 +31,13 @@ inline constexpr const char* kShowAnswers = "选择框_显示答案";
 // left false: they are read when the sheet is laid out.
 WorksheetSettings ReadWorksheetSettings(const ControlWindow& window);
 
-// Reports how far a run has come; returning false cancels it.
-using GenerationProgressCallback = std::function<bool(int32_t found, int32_t wanted)>;
+// What a run tells whoever started it while it works.
+struct GenerationFeedback {
+    // How far the run has come; returning false cancels it.
+    std::function<bool(int32_t found, int32_t wanted)> progress;
+    // The run has stopped searching; called before any message is shown.
+    std::function<void()> finished;
+};
 
 // One generation run, as started by the preview and print buttons: reads the options, generates
 // the questions within the generator's default time budget and, when every question was found,
@@ -41,4 +46,4 @@ using GenerationProgressCallback = std::function<bool(int32_t found, int32_t wan
 // options too strict to give one in time with a warning box, each saying why; a cancelled run
 // shows nothing. In those cases the sheet keeps what it held.
 bool GenerateWorksheet(ControlWindow& window, GenericDataProvider& provider, DataSource& source,
-                       MessageBox& messages, const GenerationProgressCallback& progress = {});
+                       MessageBox& messages, const GenerationFeedback& feedback = {});

@@ -25,10 +25,21 @@ using ::testing::IsEmpty;
 
 namespace {
 
+bool ProgressDialogVisible() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (qobject_cast<QProgressDialog*>(widget) && widget->isVisible()) return true;
+    }
+    return false;
+}
+
 class RecordingMessages : public MessageBox {
 public:
-    void Show(const std::string& text, int32_t style) override { shown.emplace_back(text, style); }
+    void Show(const std::string& text, int32_t style) override {
+        shown.emplace_back(text, style);
+        progressShownMeanwhile = progressShownMeanwhile || ProgressDialogVisible();
+    }
     std::vector<std::pair<std::string, int32_t>> shown;
+    bool progressShownMeanwhile = false;
 };
 
 // Every cell of the sheet, row by row.
@@ -204,6 +215,7 @@ TEST_F(ProgramTest, OptionsTooStrictForTheEffortBoundEndWithAWarning) {
     ASSERT_EQ(messages_.shown.size(), 1u);
     EXPECT_EQ(messages_.shown[0].second, QtMessageBox::kWarning);
     EXPECT_FALSE(messages_.shown[0].first.empty());
+    EXPECT_FALSE(messages_.progressShownMeanwhile);  // the progress has gone before the message
 }
 
 }  // namespace
