@@ -23,9 +23,9 @@ std::unique_ptr<QPrintPreviewDialog> Grid::CreatePrintPreviewDialog(QWidget* par
     return dialog;
 }
 
-void Grid::Render(QPagedPaintDevice& device) const {
+void Grid::Render(QPagedPaintDevice& device, const QMarginsF& printableMinimumMm) const {
     const GridPrintSettings& settings = source_.PrintSettings();
-    ApplyPageSettings(settings, device);
+    ApplyPageSettings(settings, device, printableMinimumMm);
     QPainter painter(&device);
     if (!painter.isActive()) return;
     // The painter's origin is the top-left corner of the page's printable part.

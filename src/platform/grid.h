@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include <QMarginsF>
+
 #include "platform/data_source.h"
 
 class QPagedPaintDevice;
@@ -32,8 +34,10 @@ public:
     std::string Print(std::optional<int32_t> a = {}, std::optional<int32_t> b = {});
 
     // Gives the device the page of the data source's print settings (orientation, paper,
-    // margins) and paints the sheet on it as one page.
-    void Render(QPagedPaintDevice& device) const;
+    // margins) and paints the sheet on it as one page. A device without a printable area of
+    // its own (a PDF writer) takes `printableMinimumMm`, the unprintable edges of the printer
+    // the page is meant for.
+    void Render(QPagedPaintDevice& device, const QMarginsF& printableMinimumMm = {}) const;
 
 private:
     DataSource& source_;

@@ -9,9 +9,12 @@
 #include <QBuffer>
 #include <QByteArray>
 #include <QPdfWriter>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <string>
 
 #include "platform/grid.h"
+#include "platform/grid_renderer.h"
 #include "platform/printers.h"
 
 namespace {
@@ -30,14 +33,28 @@ std::string RefusedText(const std::string& printer, const char* reason) {
     return text;
 }
 
-QByteArray RenderPdf(const Grid& grid) {
+// The unprintable edges of the printer, in millimetres, for the sheet's paper and orientation;
+// null when the printer does not say. The preview's page has the same edges, since its printer
+// is the default one too.
+QMarginsF PrintableMinimum(const std::string& printer, const GridPrintSettings& settings) {
+    const QPrinterInfo info = QPrinterInfo::printerInfo(QString::fromStdString(printer));
+    if (info.isNull()) return {};
+    QPrinter probe(info, QPrinter::HighResolution);
+    ApplyPageSettings(settings, probe);
+    QPageLayout layout = probe.pageLayout();
+    layout.setUnits(QPageLayout::Millimeter);
+    return layout.minimumMargins();
+}
+
+QByteArray RenderPdf(const Grid& grid, const QMarginsF& printableMinimumMm) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     {
         QPdfWriter writer(&buffer);
         writer.setTitle(QString::fromUtf8(kJobTitle));
         writer.setCreator(QStringLiteral("VantrelPelmora"));
-        grid.Render(writer);  // the PDF is complete when the page's painter has ended
+        grid.Render(writer,
+                    printableMinimumMm);  // the PDF is complete when the page's painter has ended
     }
     return buffer.data();
 }
@@ -71,7 +88,7 @@ std::string Grid::Print(std::optional<int32_t> a, std::optional<int32_t> b) {
 
     const std::string printer = DefaultPrinterName();
     if (printer.empty()) return kNoDefaultPrinterText;
-    const QByteArray pdf = RenderPdf(*this);
+    const QByteArray pdf = RenderPdf(*this, PrintableMinimum(printer, source_.PrintSettings()));
     if (pdf.isEmpty()) return kNotRenderedText;
     return SubmitPdf(printer, pdf);
 }

@@ -143,14 +143,16 @@ void RegisterCjkFontSubstitutions() {
     });
 }
 
-void ApplyPageSettings(const GridPrintSettings& settings, QPagedPaintDevice& device) {
+void ApplyPageSettings(const GridPrintSettings& settings, QPagedPaintDevice& device,
+                       const QMarginsF& printableMinimumMm) {
     if (settings.paperSize == 1) device.setPageSize(QPageSize(QPageSize::A4));
     if (settings.orientation == 1) device.setPageOrientation(QPageLayout::Portrait);
     if (settings.orientation == 2) device.setPageOrientation(QPageLayout::Landscape);
 
     QPageLayout layout = device.pageLayout();
     layout.setUnits(QPageLayout::Millimeter);
-    const QMarginsF minimum = layout.minimumMargins();
+    const QMarginsF minimum =
+        layout.minimumMargins().isNull() ? printableMinimumMm : layout.minimumMargins();
     const bool hasPrintableArea = !minimum.isNull();
     auto margin = [&](int32_t hundredthsInch, double minimumMm) {
         if (hundredthsInch <= 0) return hasPrintableArea ? minimumMm : kFallbackMarginMm;

@@ -4,6 +4,7 @@
 #include <optional>
 #include <vector>
 
+#include <QMarginsF>
 #include <QRectF>
 
 #include "platform/data_source.h"
@@ -18,8 +19,12 @@ class QPainter;
 void RegisterCjkFontSubstitutions();
 
 // Gives the device the page of the print settings: orientation, paper and margins. A margin of
-// 0 means the printer's printable area; a device without one (a PDF file) gets a small margin.
-void ApplyPageSettings(const GridPrintSettings& settings, QPagedPaintDevice& device);
+// 0 means the printer's printable area. A device without one of its own (a PDF writer) takes
+// `printableMinimumMm` instead, the unprintable edges of the printer the PDF is meant for, so
+// a job sent as PDF has the same page as the preview on that printer; when that is null too,
+// it gets a small margin.
+void ApplyPageSettings(const GridPrintSettings& settings, QPagedPaintDevice& device,
+                       const QMarginsF& printableMinimumMm = {});
 
 // Positions of the rows and columns of a data source in the table's own units.
 class TableGeometry {

@@ -86,6 +86,12 @@ TEST_F(GridTest, PageFollowsThePrintSettings) {
     EXPECT_EQ(writer.pageLayout().orientation(), QPageLayout::Landscape);
     EXPECT_EQ(writer.pageLayout().pageSize().id(), QPageSize::A4);
 
+    // A PDF meant for a printer takes that printer's unprintable edges where the margin is 0.
+    ApplyPageSettings(settings, writer, QMarginsF(3.5, 4, 6, 7));
+    margins = writer.pageLayout().margins(QPageLayout::Millimeter);
+    EXPECT_NEAR(margins.left(), 3.5, 0.01);
+    EXPECT_NEAR(margins.top(), 25.4, 0.01) << "a set margin wider than the edge stays";
+
     settings.orientation = 1;
     ApplyPageSettings(settings, writer);
     EXPECT_EQ(writer.pageLayout().orientation(), QPageLayout::Portrait);
