@@ -1,9 +1,12 @@
 #include "platform/grid.h"
 
+#include <QGuiApplication>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QScreen>
+#include <QWidget>
 #include <utility>
 
 #include "platform/grid_renderer.h"
@@ -18,6 +21,11 @@ void Grid::PrintPreview(QWidget* parent) {
 std::unique_ptr<QPrintPreviewDialog> Grid::CreatePrintPreviewDialog(QWidget* parent) const {
     auto dialog = std::make_unique<QPrintPreviewDialog>(parent);
     dialog->setWindowTitle(QStringLiteral("打印预览"));
+    // Open large enough to read the questions: most of the screen, on the parent's screen.
+    if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen()) {
+        const QRect available = screen->availableGeometry();
+        dialog->resize(available.width() * 4 / 5, available.height() * 4 / 5);
+    }
     QObject::connect(dialog.get(), &QPrintPreviewDialog::paintRequested, dialog.get(),
                      [this](QPrinter* printer) { Render(*printer); });
     return dialog;
