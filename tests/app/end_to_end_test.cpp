@@ -148,10 +148,10 @@ private:
     std::string name_;
 };
 
-class EndToEndTest : public ::testing::Test {
+class EndToEndTest : public private_cups::PrivateCupsTest {
 protected:
     void SetUp() override {
-        cups_.Reset();
+        PrivateCupsTest::SetUp();
         jobFile_ = cups_.AddQueue("Schule_Drucker", "Classroom printer");
         ASSERT_EQ(MakeDefaultPrinter("Schule_Drucker"), 1);
         ASSERT_FALSE(display_.Name().empty()) << "no virtual X server";
@@ -201,7 +201,6 @@ protected:
         return status.value_or(-100);
     }
 
-    private_cups::PrivateCups& cups_ = private_cups::PrivateCups::Shared();
     VirtualDisplay display_;
     fs::path root_, program_, jobFile_;
     pid_t pid_ = -1;

@@ -6,26 +6,13 @@
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QTimer>
-#include <memory>
 
+#include "../support/qt_application.h"
 #include "worksheet/worksheet_layout.h"
 
 namespace {
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "preview_test";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-[[maybe_unused]] auto* const kQt = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+[[maybe_unused]] auto* const kQt = test_support::AddQtApplication<QApplication>();
 
 TEST(SheetPrintSettings, EveryFieldHoldsTheValueUsedForPreviewAndPrint) {
     const GridPrintSettings s = SheetPrintSettings();

@@ -8,7 +8,6 @@
 #include "../support/private_cups.h"
 #include "fake_window.h"
 
-using private_cups::PrivateCups;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using ::testing::Pair;
@@ -16,10 +15,8 @@ using ::testing::UnorderedElementsAre;
 
 namespace {
 
-class PrinterChoiceTest : public ::testing::Test {
+class PrinterChoiceTest : public private_cups::PrivateCupsTest {
 protected:
-    void SetUp() override { cups_.Reset(); }
-
     // The position of the printer in the list CUPS gives.
     static int32_t PositionOf(const std::string& name) {
         const std::vector<std::string> names = InstalledPrinters();
@@ -33,7 +30,6 @@ protected:
         window_.SetComboSelectedIndex(kPrinterComboName, PositionOf(name));
     }
 
-    PrivateCups& cups_ = PrivateCups::Shared();
     FakeComboWindow window_;
     RecordingMessageBox messages_;
 };

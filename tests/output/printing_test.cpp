@@ -4,11 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "../support/private_cups.h"
+#include "../support/qt_application.h"
 #include "fake_window.h"
 #include "output/preview.h"
 #include "output/printer_choice.h"
@@ -33,23 +33,9 @@ using ::testing::StartsWith;
 
 namespace {
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        // Before anything in the process can talk to CUPS (see private_cups.h).
-        PrivateCups::Shared();
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "printing_test";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QGuiApplication>(argc, argv);
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QGuiApplication> app_;
-};
-[[maybe_unused]] auto* const kQt = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+// The scheduler starts before anything in the process can talk to CUPS (see private_cups.h).
+[[maybe_unused]] auto* const kQt =
+    test_support::AddQtApplication<QGuiApplication>([] { PrivateCups::Shared(); });
 
 // Texts with the spaces taken out: pdftotext spaces and breaks words as it sees fit.
 std::string WithoutSpaces(const std::string& text) {
@@ -60,10 +46,10 @@ std::string WithoutSpaces(const std::string& text) {
     return out;
 }
 
-class PrintingTest : public ::testing::Test {
+class PrintingTest : public private_cups::PrivateCupsTest {
 protected:
     void SetUp() override {
-        cups_.Reset();
+        PrivateCupsTest::SetUp();
         alphaFile_ = cups_.AddQueue("alpha", "Alpha in the study");
         secondFile_ = cups_.AddQueue("打印机二", "第二台 打印机");
     }
@@ -102,7 +88,6 @@ protected:
         for (const std::string& cell : cells) EXPECT_THAT(text, HasSubstr(cell));
     }
 
-    PrivateCups& cups_ = PrivateCups::Shared();
     std::filesystem::path alphaFile_;
     std::filesystem::path secondFile_;
     GenericDataProvider provider_;

@@ -6,11 +6,11 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "../support/qt_application.h"
 #include "output/preview.h"
 #include "platform/date_time_text.h"
 #include "platform/grid.h"
@@ -19,20 +19,7 @@
 
 namespace {
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "sheet_render_test";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-[[maybe_unused]] auto* const kQt = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+[[maybe_unused]] auto* const kQt = test_support::AddQtApplication<QApplication>();
 
 // 8 December 2026, 04:05:00.
 constexpr double kMoment = 46364.0 + (4 * 3600 + 5 * 60) / 86400.0;

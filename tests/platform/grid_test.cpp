@@ -11,24 +11,12 @@
 #include <QTemporaryDir>
 #include <memory>
 
+#include "../support/qt_application.h"
 #include "platform/grid_renderer.h"
 
 namespace {
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "grid_test";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-[[maybe_unused]] auto* const kQt = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+[[maybe_unused]] auto* const kQt = test_support::AddQtApplication<QApplication>();
 
 class GridTest : public ::testing::Test {
 protected:

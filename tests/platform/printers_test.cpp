@@ -5,7 +5,6 @@
 
 #include "../support/private_cups.h"
 
-using private_cups::PrivateCups;
 using private_cups::RunProgram;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
@@ -13,10 +12,8 @@ using ::testing::UnorderedElementsAre;
 
 namespace {
 
-class PrintersTest : public ::testing::Test {
+class PrintersTest : public private_cups::PrivateCupsTest {
 protected:
-    void SetUp() override { cups_.Reset(); }
-
     static std::vector<std::string> Lines(const std::string& text) {
         std::vector<std::string> lines;
         std::istringstream in(text);
@@ -26,8 +23,6 @@ protected:
 
     // The default as the CUPS command-line tools see it.
     static std::string LpstatDefault() { return RunProgram({"lpstat", "-d"}).output; }
-
-    PrivateCups& cups_ = PrivateCups::Shared();
 };
 
 TEST_F(PrintersTest, NoPrintersMeansAnEmptyListAndNoDefault) {

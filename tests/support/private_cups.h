@@ -5,9 +5,11 @@
 //
 // libcups reads HOME and CUPS_SERVERROOT once per thread, at its first call, so the scheduler
 // must be started (PrivateCups::Shared()) before anything in the process talks to CUPS, and it
-// is shared by all tests of the process: Reset() gives each test an empty scheduler again.
+// is shared by all tests of the process: Reset() gives each test an empty scheduler again, as
+// the fixture PrivateCupsTest does.
 
 #include <cups/cups.h>
+#include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -214,6 +216,14 @@ private:
     std::filesystem::path dir_;
     int queueCount_ = 0;
     std::chrono::milliseconds startTime_{0};
+};
+
+// A test on the shared scheduler, which starts with no queues and no saved default printer.
+class PrivateCupsTest : public ::testing::Test {
+protected:
+    void SetUp() override { cups_.Reset(); }
+
+    PrivateCups& cups_ = PrivateCups::Shared();
 };
 
 }  // namespace private_cups
