@@ -63,9 +63,9 @@ protected:
     }
     void TearDown() override { fs::remove_all(dataDirectory_); }
 
-    // A program whose preview and printout are recorded instead of shown.
-    std::unique_ptr<Program> MakeProgram() {
-        return std::make_unique<Program>(
+    // Starts a program whose preview and printout are recorded instead of shown.
+    void StartProgram() {
+        program_ = std::make_unique<Program>(
             [this](WindowSteps& steps) {
                 steps.showPreview = [this] {
                     previews_.push_back(SheetCells(program_->Window().Hidden().Source()));
@@ -75,6 +75,19 @@ protected:
                 steps.applyDefaultPrinter = [] {};
             },
             &messages_);
+        program_->Start();
+    }
+
+    // Division alone over four numbers up to 30000 seldom gives a whole answer, so a run with
+    // these options goes on long enough to show its progress dialog.
+    void StartWithDivisionOfFourNumbersUpTo30000() {
+        StartProgram();
+        ControlWindow& controls = program_->Controls();
+        controls.SetChecked("选择框_加", false);
+        controls.SetChecked("选择框_减", false);
+        controls.SetChecked("选择框_除", true);
+        controls.SetComboSelectedIndex("组合框_n元运算", 2);
+        controls.SetEditText("编辑框_数字范围", "30000");
     }
 
     void Click(const char* button) {
@@ -89,8 +102,7 @@ protected:
 };
 
 TEST_F(ProgramTest, FirstStartCreatesTheDataDirectoryBesideTheProgramAndCloseSavesIntoIt) {
-    program_ = MakeProgram();
-    program_->Start();
+    StartProgram();
     EXPECT_TRUE(program_->Window().isVisible());
     EXPECT_TRUE(fs::is_directory(dataDirectory_));
     EXPECT_EQ(DataDirectory(), dataDirectory_.string());
@@ -104,8 +116,7 @@ TEST_F(ProgramTest, FirstStartCreatesTheDataDirectoryBesideTheProgramAndCloseSav
 }
 
 TEST_F(ProgramTest, ChangedOptionsSurviveCloseAndRestart) {
-    program_ = MakeProgram();
-    program_->Start();
+    StartProgram();
     MainWindow& window = program_->Window();
     QTest::mouseClick(window.findChild<QCheckBox*>(Q("选择框_乘")), Qt::LeftButton);
     QTest::mouseClick(window.findChild<QCheckBox*>(Q("选择框_加")), Qt::LeftButton);
@@ -129,8 +140,7 @@ TEST_F(ProgramTest, ChangedOptionsSurviveCloseAndRestart) {
     EXPECT_NE(ReadEntry(file, "编辑框", "编辑框1").find("了><br><第十一行><br><"),
               std::string::npos);
 
-    program_ = MakeProgram();
-    program_->Start();
+    StartProgram();
     ControlWindow& controls = program_->Controls();
     EXPECT_FALSE(controls.IsChecked("选择框_加"));
     EXPECT_TRUE(controls.IsChecked("选择框_减"));
@@ -143,8 +153,7 @@ TEST_F(ProgramTest, ChangedOptionsSurviveCloseAndRestart) {
 }
 
 TEST_F(ProgramTest, EveryPressGeneratesANewSheet) {
-    program_ = MakeProgram();
-    program_->Start();
+    StartProgram();
     Click("按钮_出题预览");
     Click("按钮_出题预览");
     Click("按钮_直接打印");
@@ -156,8 +165,7 @@ TEST_F(ProgramTest, EveryPressGeneratesANewSheet) {
 }
 
 TEST_F(ProgramTest, ImpossibleOptionsShowTheReasonAndNoPreview) {
-    program_ = MakeProgram();
-    program_->Start();
+    StartProgram();
     program_->Controls().SetEditText("编辑框_答案范围", "0");
     Click("按钮_出题预览");
     Click("按钮_直接打印");
@@ -168,17 +176,9 @@ TEST_F(ProgramTest, ImpossibleOptionsShowTheReasonAndNoPreview) {
     EXPECT_FALSE(messages_.shown[0].first.empty());
 }
 
-// Division alone over four numbers up to 30000 seldom gives a whole answer: the run goes on
-// long enough to show its progress dialog, whose cancel button stops it without a message.
+// The progress dialog's cancel button stops a long run without a message.
 TEST_F(ProgramTest, LongRunShowsProgressAndCanBeCancelled) {
-    program_ = MakeProgram();
-    program_->Start();
-    ControlWindow& controls = program_->Controls();
-    controls.SetChecked("选择框_加", false);
-    controls.SetChecked("选择框_减", false);
-    controls.SetChecked("选择框_除", true);
-    controls.SetComboSelectedIndex("组合框_n元运算", 2);
-    controls.SetEditText("编辑框_数字范围", "30000");
+    StartWithDivisionOfFourNumbersUpTo30000();
 
     bool dialogSeen = false;
     QTimer canceller;
@@ -202,14 +202,7 @@ TEST_F(ProgramTest, LongRunShowsProgressAndCanBeCancelled) {
 }
 
 TEST_F(ProgramTest, OptionsTooStrictForTheEffortBoundEndWithAWarning) {
-    program_ = MakeProgram();
-    program_->Start();
-    ControlWindow& controls = program_->Controls();
-    controls.SetChecked("选择框_加", false);
-    controls.SetChecked("选择框_减", false);
-    controls.SetChecked("选择框_除", true);
-    controls.SetComboSelectedIndex("组合框_n元运算", 2);
-    controls.SetEditText("编辑框_数字范围", "30000");
+    StartWithDivisionOfFourNumbersUpTo30000();
     Click("按钮_直接打印");
     EXPECT_EQ(printouts_, 0);
     ASSERT_EQ(messages_.shown.size(), 1u);
