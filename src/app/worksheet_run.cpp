@@ -1,6 +1,6 @@
 #include "app/worksheet_run.h"
 
-#include "app/qt_message_box.h"
+#include "output/message_box.h"
 #include "platform/date_time_text.h"
 #include "settings/control_state_file.h"
 #include "worksheet/expression_evaluator.h"
@@ -46,7 +46,7 @@ bool GenerateWorksheet(ControlWindow& window, GenericDataProvider& provider, Dat
             messages.Show(result.reason, MessageBox::kError);
             return false;
         case GenerationOutcome::TooStrict:
-            messages.Show(result.reason, QtMessageBox::kWarning);
+            messages.Show(result.reason, MessageBox::kWarning);
             return false;
         case GenerationOutcome::Cancelled:
             return false;

@@ -8,6 +8,7 @@ class MessageBox {
 public:
     // Icon styles.
     static constexpr int32_t kError = 16;
+    static constexpr int32_t kWarning = 48;
     static constexpr int32_t kInformation = 64;
 
     virtual ~MessageBox() = default;

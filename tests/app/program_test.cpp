@@ -206,7 +206,7 @@ TEST_F(ProgramTest, OptionsTooStrictForTheEffortBoundEndWithAWarning) {
     Click("按钮_直接打印");
     EXPECT_EQ(printouts_, 0);
     ASSERT_EQ(messages_.shown.size(), 1u);
-    EXPECT_EQ(messages_.shown[0].second, QtMessageBox::kWarning);
+    EXPECT_EQ(messages_.shown[0].second, MessageBox::kWarning);
     EXPECT_FALSE(messages_.shown[0].first.empty());
     EXPECT_FALSE(messages_.progressShownMeanwhile);  // the progress has gone before the message
 }
