@@ -18,6 +18,16 @@ std::string FromQt(const QString& text) {
     return text.toStdString();
 }
 
+// Edit texts cross with CR LF line ends. A widget holds "\n" (a one-line box can still receive
+// a line break by pasting); every kind of line break becomes CR LF, which the control-state
+// file stores as a marker, so the text is saved instead of refused.
+std::string WithCrLf(QString text) {
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return FromQt(text);
+}
+
 bool IsOfKind(const QWidget* widget, const std::string& kind) {
     if (kind == "单选框") return qobject_cast<const QRadioButton*>(widget) != nullptr;
     if (kind == "选择框") return qobject_cast<const QCheckBox*>(widget) != nullptr;
@@ -88,12 +98,8 @@ void QtControlWindow::SetChecked(const std::string& name, bool checked) {
 }
 
 std::string QtControlWindow::EditText(const std::string& name) const {
-    if (const auto* line = Find<QLineEdit>(name)) return FromQt(line->text());
-    if (const auto* box = Find<QPlainTextEdit>(name)) {
-        QString text = box->toPlainText();
-        text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-        return FromQt(text);
-    }
+    if (const auto* line = Find<QLineEdit>(name)) return WithCrLf(line->text());
+    if (const auto* box = Find<QPlainTextEdit>(name)) return WithCrLf(box->toPlainText());
     return {};
 }
 

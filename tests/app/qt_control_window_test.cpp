@@ -64,6 +64,13 @@ TEST_F(QtControlWindowTest, MultiLineEditTextCrossesWithCrLf) {
     EXPECT_EQ(controls_.EditText("编辑框_数字范围"), "250");
 }
 
+TEST_F(QtControlWindowTest, LineBreaksPastedIntoAOneLineBoxCrossAsCrLf) {
+    auto* range = window_.findChild<QLineEdit*>(QStringLiteral("编辑框_数字范围"));
+    ASSERT_NE(range, nullptr);
+    range->setText(QStringLiteral("1\n2\r3\r\n4"));
+    EXPECT_EQ(controls_.EditText("编辑框_数字范围"), "1\r\n2\r\n3\r\n4");
+}
+
 TEST_F(QtControlWindowTest, ComboBoxesGiveAndTakeItemsSelectionAndText) {
     const std::string combo = "组合框_n元运算";
     EXPECT_EQ(controls_.ComboCount(combo), 8);
