@@ -6,6 +6,10 @@
 namespace {
 
 constexpr int32_t kWidestOperandRange = 32768;
+// The window offers 2 to 9 numbers a question; a hand-edited item list could ask for thousands,
+// and drawing that many distinct operands takes seconds per candidate, too long between two
+// checks of the run's time budget. No sheet needs questions longer than this.
+constexpr int32_t kMostOperands = 100;
 // Products are only followed up to here.
 constexpr int64_t kHuge = 1000000000000000;
 
@@ -133,6 +137,9 @@ std::optional<std::string> ReasonToRefuse(const WorksheetSettings& settings) {
     const int64_t n = settings.operandCount;
     if (n < 2) {
         return "每道题至少要有2个数。";
+    }
+    if (n > kMostOperands) {
+        return "每道题最多只能有" + Number(kMostOperands) + "个数，请减少每题的数字个数。";
     }
     if (settings.answerRange < 1) {
         return "答案范围必须大于0：答案是不小于0、并且小于答案范围的整数。";

@@ -318,10 +318,11 @@ TEST_F(QuestionGeneratorTest, ImpossibleOptionsAreRefusedWithoutTrying) {
         Options({"-"}, 4, 100, -5),
         Options({"+", "-"}, 4, 3, 1000),
         Options({"+"}, 40000, 0, INT_MAX),
-        Options({"+", "*", "/"}, 4, 100, 1),  // only 0 allowed, and nothing subtracts
-        Options({"+", "-"}, 2, 100, 1),       // two distinct numbers never give 0
-        Options({"+"}, 3, 100, 6),            // 1+2+3 is not below 6
-        Options({"*"}, 4, 4, 24),             // 1*2*3*4 is not below 24
+        Options({"+", "-"}, 101, 0, INT_MAX),  // longer than any sheet needs
+        Options({"+", "*", "/"}, 4, 100, 1),   // only 0 allowed, and nothing subtracts
+        Options({"+", "-"}, 2, 100, 1),        // two distinct numbers never give 0
+        Options({"+"}, 3, 100, 6),             // 1+2+3 is not below 6
+        Options({"*"}, 4, 4, 24),              // 1*2*3*4 is not below 24
         Options({"*"}, 7, 100, 1000),
         Options({"+", "*"}, 3, 100, 5),  // 1*2+3 is the least
         Options({"-"}, 4, 5, 1000),      // the sum of three others is at least 6
