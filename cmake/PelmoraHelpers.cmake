@@ -28,6 +28,6 @@ function(pelmora_add_gtests area)
     target_compile_definitions(${target} PRIVATE PELMORA_TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/data")
     gtest_discover_tests(${target}
       DISCOVERY_MODE PRE_TEST
-      PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8")
+      PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
   endforeach()
 endfunction()
