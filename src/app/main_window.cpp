@@ -124,6 +124,15 @@ void BuildOptionsPage(TabPage* page, MainWindow* window) {
     page->Place(makeDefault, {8, 440, 200, 32});
     QObject::connect(makeDefault, &QPushButton::clicked, window,
                      &MainWindow::defaultPrinterClicked);
+
+    // Class sets, in the free area right of the option boxes: how many different sheets one
+    // press of 出题预览, 直接打印 or 导出PDF makes, and the export itself.
+    QGroupBox* batch = GroupBox(page, "分组框6", "批量输出", {304, 32, 264, 120});
+    Label(batch, "标签5", "份数", {16, 24, 32, 24});
+    ComboBox(batch, "组合框_份数", NumberTexts(1, 50, 1), 0, {52, 26, 48, 20});
+    auto* exportPdf =
+        Named(new QPushButton(Q("导出PDF…"), batch), "按钮_导出PDF", {16, 64, 96, 32});
+    QObject::connect(exportPdf, &QPushButton::clicked, window, &MainWindow::exportPdfClicked);
 }
 
 void BuildAboutPage(TabPage* page) {
@@ -171,10 +180,10 @@ void MainWindow::BuildControls() {
     BuildOptionsPage(options, this);
     tabs->addTab(options, Q("四则运算"));
 
-    // The two small option combo boxes get a narrower drop-down arrow to leave room for "100".
+    // The small option combo boxes get a narrower drop-down arrow to leave room for "100".
     auto* compact = new CompactComboStyle;
     compact->setParent(this);
-    for (const char* name : {"组合框_n元运算", "组合框_出题数量"}) {
+    for (const char* name : {"组合框_n元运算", "组合框_出题数量", "组合框_份数"}) {
         options->findChild<QComboBox*>(Q(name))->setStyle(compact);
     }
 

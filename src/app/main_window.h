@@ -10,11 +10,13 @@ class HiddenComponents;
 
 // The program's one window: a tab control with the page "四则运算" (every generation option, the
 // two action buttons and the printer chooser) and the page "关于" (the help text), plus the three
-// hidden table components through which the worksheet is laid out, previewed and printed.
+// hidden table components through which the worksheet is laid out, previewed and printed. Beside
+// the option boxes, the group "批量输出" chooses how many sheets one press makes and exports them
+// as a PDF file.
 //
 // The layout is fixed: every control has the name, position, size, caption and initial state of
 // the window's design. The window itself knows nothing of what its buttons do; it raises signals
-// for the three buttons and asks a handler before it closes.
+// for the four buttons and asks a handler before it closes.
 class MainWindow : public QWidget {
     Q_OBJECT
 public:
@@ -36,6 +38,7 @@ signals:
     void previewClicked();         // 按钮_出题预览
     void printClicked();           // 按钮_直接打印
     void defaultPrinterClicked();  // 按钮1
+    void exportPdfClicked();       // 按钮_导出PDF
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -243,4 +243,66 @@ TEST_F(MainWindowTest, HiddenComponentsAreNamedAndBound) {
     EXPECT_EQ(&hidden.Table().Source(), &hidden.Source());
 }
 
+// The group "批量输出" in the free area right of the option boxes.
+const Design kBatchDesign[] = {
+    {"分组框6", "QGroupBox", "page1", {304, 32, 264, 120}, "批量输出"},
+    {"标签5", "QLabel", "分组框6", {16, 24, 32, 24}, "份数"},
+    {"组合框_份数", "QComboBox", "分组框6", {52, 26, 48, 20}, "1"},
+    {"按钮_导出PDF", "QPushButton", "分组框6", {16, 64, 96, 32}, "导出PDF…"},
+};
+
+class BatchOutputDesignTest : public MainWindowTest,
+                              public ::testing::WithParamInterface<Design> {};
+
+TEST_P(BatchOutputDesignTest, ControlHasItsPlaceCaptionAndKind) {
+    const Design& d = GetParam();
+    QWidget* w = Find(d.name);
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(w->inherits(d.type)) << w->metaObject()->className();
+    EXPECT_EQ(window_->findChildren<QWidget*>(Q(d.name)).size(), 1);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_TRUE(w->isEnabled());
+    if (std::string(d.container) == "page1") {
+        EXPECT_EQ(tabs_->indexOf(w->parentWidget()), 0);
+        EXPECT_EQ(QRect(w->mapTo(tabs_, QPoint(0, 0)), w->size()), d.rect);
+    } else {
+        EXPECT_EQ(w->parentWidget()->objectName(), Q(d.container));
+        EXPECT_EQ(w->geometry(), d.rect);
+    }
+    EXPECT_EQ(CaptionOf(w), Q(d.caption));
+    const bool takesFocus =
+        qobject_cast<QLabel*>(w) == nullptr && qobject_cast<QGroupBox*>(w) == nullptr;
+    EXPECT_EQ(w->focusPolicy() != Qt::NoFocus, takesFocus);
+}
+
+INSTANTIATE_TEST_SUITE_P(Controls, BatchOutputDesignTest, ::testing::ValuesIn(kBatchDesign),
+                         [](const ::testing::TestParamInfo<Design>& info) {
+                             return std::to_string(info.index);
+                         });
+
+TEST_F(MainWindowTest, SheetCountOffersOneToFiftyWithOneSelected) {
+    auto* count = Find<QComboBox>("组合框_份数");
+    ASSERT_NE(count, nullptr);
+    ASSERT_EQ(count->count(), 50);
+    for (int i = 0; i < count->count(); ++i) {
+        EXPECT_EQ(count->itemText(i), QString::number(i + 1));
+        EXPECT_EQ(count->itemData(i).toInt(), 0);
+    }
+    EXPECT_EQ(count->currentIndex(), 0);
+    EXPECT_FALSE(count->isEditable());
+}
+
+// The new group lies inside the page and covers none of the designed controls, so every one of
+// them is still what the user sees and clicks at its place.
+TEST_F(MainWindowTest, BatchGroupCoversNoOtherControl) {
+    QWidget* batch = Find("分组框6");
+    const QRect batchRect(batch->mapTo(tabs_, QPoint(0, 0)), batch->size());
+    EXPECT_TRUE(QRect(QPoint(0, 0), tabs_->size()).contains(batchRect));
+    for (const Design& d : kDesign) {
+        if (std::string(d.container) != "page1") continue;
+        SCOPED_TRACE(d.name);
+        EXPECT_FALSE(batchRect.intersects(d.rect));
+    }
+}
+
 }  // namespace

@@ -32,7 +32,7 @@ TEST_F(QtControlWindowTest, ControlsOfAKindAreFoundByNameAndTypeInDesignOrder) {
     EXPECT_EQ(controls_.ControlsOfKind("编辑框"),
               (Names{"编辑框_数字范围", "编辑框_答案范围", "编辑框1"}));
     EXPECT_EQ(controls_.ControlsOfKind("组合框"),
-              (Names{"组合框_n元运算", "组合框_出题数量", "组合框_打印机"}));
+              (Names{"组合框_n元运算", "组合框_出题数量", "组合框_打印机", "组合框_份数"}));
     EXPECT_TRUE(controls_.ControlsOfKind("单选框").empty());
     // Bringing another page to the front leaves the order as it is.
     window_.findChild<QTabWidget*>(Q("高级选择夹1"))->setCurrentIndex(1);
