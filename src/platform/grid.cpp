@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "platform/grid_renderer.h"
+#include "platform/sheet_pages.h"
 
 Grid::Grid(DataSource& source, std::string name) : source_(source), name_(std::move(name)) {}
 
@@ -32,11 +33,6 @@ std::unique_ptr<QPrintPreviewDialog> Grid::CreatePrintPreviewDialog(QWidget* par
 }
 
 void Grid::Render(QPagedPaintDevice& device, const QMarginsF& printableMinimumMm) const {
-    const GridPrintSettings& settings = source_.PrintSettings();
-    ApplyPageSettings(settings, device, printableMinimumMm);
-    QPainter painter(&device);
-    if (!painter.isActive()) return;
-    // The painter's origin is the top-left corner of the page's printable part.
-    const QRectF area(0, 0, device.width(), device.height());
-    GridRenderer(source_).Paint(painter, area, settings.scaling);
+    // One sheet is a set of one page: the same path as the pages of a class set.
+    RenderSheetPages(device, {&source_}, source_.PrintSettings(), printableMinimumMm);
 }
