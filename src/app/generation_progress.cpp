@@ -20,13 +20,18 @@ bool GenerationProgress::Update(int32_t found, int32_t wanted) {
     return !cancelled_;
 }
 
+void GenerationProgress::SetLabel(const QString& text) {
+    label_ = text;
+    if (dialog_) dialog_->setLabelText(label_);
+}
+
 void GenerationProgress::Finish() {
     dialog_.reset();
 }
 
 void GenerationProgress::ShowDialog(int32_t wanted) {
-    dialog_ = std::make_unique<QProgressDialog>(
-        QStringLiteral("正在出题……"), QStringLiteral("取消"), 0, wanted > 0 ? wanted : 1, window_);
+    dialog_ = std::make_unique<QProgressDialog>(label_, QStringLiteral("取消"), 0,
+                                                wanted > 0 ? wanted : 1, window_);
     dialog_->setWindowTitle(QApplication::applicationName());
     dialog_->setWindowModality(Qt::WindowModal);
     dialog_->setMinimumDuration(0);

@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QPointer>
+#include <QString>
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -24,6 +25,8 @@ public:
     // The run's progress report: found of wanted questions so far. Returns false once the user
     // has cancelled the run (or Cancel was called).
     bool Update(int32_t found, int32_t wanted);
+    // What the dialog says (by default "正在出题……"), now or once it shows.
+    void SetLabel(const QString& text);
     // Makes the next report stop the run.
     void Cancel() { cancelled_ = true; }
     // The run is over: the dialog goes away.
@@ -35,5 +38,6 @@ private:
     QPointer<QWidget> window_;
     std::unique_ptr<QProgressDialog> dialog_;
     QElapsedTimer started_;
+    QString label_ = QStringLiteral("正在出题……");
     bool cancelled_ = false;
 };

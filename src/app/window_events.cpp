@@ -19,15 +19,27 @@ bool WindowEvents::OnWindowClosing() {
 }
 
 void WindowEvents::OnPreviewClicked() {
-    RunExclusive([this] {
-        if (steps_.generateWorksheet && steps_.generateWorksheet()) Call(steps_.showPreview);
-    });
+    RunExclusive([this] { GenerateThen(steps_.showPreview, steps_.previewSet); });
 }
 
 void WindowEvents::OnPrintClicked() {
+    RunExclusive([this] { GenerateThen(steps_.printSheet, steps_.printSet); });
+}
+
+void WindowEvents::OnExportClicked() {
     RunExclusive([this] {
-        if (steps_.generateWorksheet && steps_.generateWorksheet()) Call(steps_.printSheet);
+        if (steps_.generateSet && steps_.generateSet(SheetCount())) Call(steps_.exportSet);
     });
+}
+
+void WindowEvents::GenerateThen(const std::function<void()>& single,
+                                const std::function<void()>& set) {
+    const int32_t count = SheetCount();
+    if (count <= 1) {
+        if (steps_.generateWorksheet && steps_.generateWorksheet()) Call(single);
+    } else if (steps_.generateSet && steps_.generateSet(count)) {
+        Call(set);
+    }
 }
 
 void WindowEvents::OnDefaultPrinterClicked() {

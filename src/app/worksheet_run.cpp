@@ -1,5 +1,7 @@
 #include "app/worksheet_run.h"
 
+#include <optional>
+
 #include "output/message_box.h"
 #include "platform/date_time_text.h"
 #include "settings/control_state_file.h"
@@ -30,8 +32,12 @@ WorksheetSettings ReadWorksheetSettings(const ControlWindow& window) {
     return settings;
 }
 
-bool GenerateWorksheet(ControlWindow& window, GenericDataProvider& provider, DataSource& source,
-                       MessageBox& messages, const GenerationFeedback& feedback) {
+namespace {
+
+// A run whose header shows `moment`, or the moment of the layout when none is given.
+bool RunGeneration(std::optional<double> moment, ControlWindow& window,
+                   GenericDataProvider& provider, DataSource& source, MessageBox& messages,
+                   const GenerationFeedback& feedback) {
     ExpressionEvaluator evaluator;
     WorksheetSettings settings = ReadWorksheetSettings(window);
 
@@ -54,6 +60,20 @@ bool GenerateWorksheet(ControlWindow& window, GenericDataProvider& provider, Dat
 
     settings.answerInQuestionCell = window.IsChecked(option_control::kAnswerInQuestionCell);
     settings.showAnswers = window.IsChecked(option_control::kShowAnswers);
-    FillWorksheetGrid(settings, result.questions, CurrentAutomationDate(), provider, source);
+    FillWorksheetGrid(settings, result.questions, moment ? *moment : CurrentAutomationDate(),
+                      provider, source);
     return true;
+}
+
+}  // namespace
+
+bool GenerateWorksheet(ControlWindow& window, GenericDataProvider& provider, DataSource& source,
+                       MessageBox& messages, const GenerationFeedback& feedback) {
+    return RunGeneration(std::nullopt, window, provider, source, messages, feedback);
+}
+
+bool GenerateWorksheetAt(double moment, ControlWindow& window, GenericDataProvider& provider,
+                         DataSource& source, MessageBox& messages,
+                         const GenerationFeedback& feedback) {
+    return RunGeneration(moment, window, provider, source, messages, feedback);
 }

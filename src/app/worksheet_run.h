@@ -47,3 +47,9 @@ struct GenerationFeedback {
 // shows nothing. In those cases the sheet keeps what it held.
 bool GenerateWorksheet(ControlWindow& window, GenericDataProvider& provider, DataSource& source,
                        MessageBox& messages, const GenerationFeedback& feedback = {});
+
+// The same run with the date and time of the header given (an automation date) instead of the
+// moment the sheet is laid out: the sheets of one class set all carry the moment it was started.
+bool GenerateWorksheetAt(double moment, ControlWindow& window, GenericDataProvider& provider,
+                         DataSource& source, MessageBox& messages,
+                         const GenerationFeedback& feedback = {});

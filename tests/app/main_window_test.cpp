@@ -251,6 +251,10 @@ const Design kBatchDesign[] = {
     {"按钮_导出PDF", "QPushButton", "分组框6", {16, 64, 96, 32}, "导出PDF…"},
 };
 
+void PrintTo(const Design& design, std::ostream* out) {
+    *out << design.name;
+}
+
 class BatchOutputDesignTest : public MainWindowTest,
                               public ::testing::WithParamInterface<Design> {};
 

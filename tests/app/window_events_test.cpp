@@ -93,4 +93,70 @@ TEST_F(WindowEventsTest, CloseDuringARunCancelsItAndClosesAfterwards) {
     EXPECT_EQ(log_, (Log{"save"}));
 }
 
+// Class sets: the sheet count decides whether a press takes the single-sheet steps or the set
+// steps; the export always takes the set steps.
+class WindowEventsSetTest : public WindowEventsTest {
+protected:
+    WindowSteps SetSteps(int32_t count) {
+        WindowSteps steps = RecordingSteps();
+        steps.sheetCount = [count] { return count; };
+        steps.generateSet = [this](int32_t n) {
+            log_.push_back("generate set of " + std::to_string(n));
+            if (duringGeneration_) duringGeneration_();
+            return generates_;
+        };
+        steps.previewSet = Record("preview set");
+        steps.printSet = Record("print set");
+        steps.exportSet = Record("export set");
+        return steps;
+    }
+};
+
+TEST_F(WindowEventsSetTest, OneSheetTakesTheSingleSheetStepsExceptForTheExport) {
+    WindowEvents events(SetSteps(1));
+    events.OnPreviewClicked();
+    events.OnPrintClicked();
+    events.OnExportClicked();
+    EXPECT_EQ(log_,
+              (Log{"generate", "preview", "generate", "print", "generate set of 1", "export set"}));
+}
+
+TEST_F(WindowEventsSetTest, SeveralSheetsTakeTheSetSteps) {
+    WindowEvents events(SetSteps(3));
+    events.OnPreviewClicked();
+    events.OnPrintClicked();
+    events.OnExportClicked();
+    EXPECT_EQ(log_, (Log{"generate set of 3", "preview set", "generate set of 3", "print set",
+                         "generate set of 3", "export set"}));
+}
+
+TEST_F(WindowEventsSetTest, NoSetNoOutput) {
+    WindowEvents events(SetSteps(3));
+    generates_ = false;
+    events.OnPreviewClicked();
+    events.OnPrintClicked();
+    events.OnExportClicked();
+    EXPECT_EQ(log_, (Log{"generate set of 3", "generate set of 3", "generate set of 3"}));
+}
+
+TEST_F(WindowEventsSetTest, WithoutASheetCountAPressMakesOneSheet) {
+    WindowSteps steps = SetSteps(3);
+    steps.sheetCount = nullptr;
+    WindowEvents events(std::move(steps));
+    events.OnPreviewClicked();
+    events.OnExportClicked();
+    EXPECT_EQ(log_, (Log{"generate", "preview", "generate set of 1", "export set"}));
+}
+
+TEST_F(WindowEventsSetTest, CloseDuringAnExportCancelsItAndClosesAfterwards) {
+    WindowEvents events(SetSteps(5));
+    duringGeneration_ = [&] {
+        events.OnExportClicked();  // ignored: a handler is running
+        EXPECT_FALSE(events.OnWindowClosing());
+    };
+    generates_ = false;
+    events.OnExportClicked();
+    EXPECT_EQ(log_, (Log{"generate set of 5", "cancel", "close"}));
+}
+
 }  // namespace
