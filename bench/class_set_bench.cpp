@@ -37,7 +37,19 @@ double Seconds(std::chrono::steady_clock::duration d) {
     return std::chrono::duration<double>(d).count();
 }
 
+// Fonts and the PDF writer need a GUI application; no display is needed.
+void EnsureGuiApplication() {
+    static int argc = 1;
+    static char name[] = "class_set_bench";
+    static char* argv[] = {name, nullptr};
+    if (QGuiApplication::instance() != nullptr) return;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QGuiApplication application(argc, argv);
+    RegisterCjkFontSubstitutions();
+}
+
 void BM_ClassSetToPdf(benchmark::State& state) {
+    EnsureGuiApplication();
     const auto sheets = static_cast<int>(state.range(0));
     QTemporaryDir dir;
     const std::string path = QDir(dir.path()).filePath(QStringLiteral("set.pdf")).toStdString();
@@ -82,15 +94,4 @@ BENCHMARK(BM_ClassSetToPdf)->Arg(1)->Arg(kSheets)->Unit(benchmark::kMillisecond)
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    // Fonts and the PDF writer need a GUI application; no display is needed.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    int qtArgc = 1;
-    QGuiApplication application(qtArgc, argv);
-    RegisterCjkFontSubstitutions();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+BENCHMARK_MAIN();

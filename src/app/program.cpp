@@ -145,7 +145,9 @@ void Program::PrintSet() {
 void Program::ExportSet() {
     if (!set_ || !choosePdfPath_) return;
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty()) folder = QDir::homePath();
+    // A user without a documents folder starts in the home folder rather than in whatever
+    // folder the program was started from.
+    if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
     const QDate today = QDate::currentDate();
     const std::string suggested = QDir(folder)
                                       .filePath(QString::fromStdString(SuggestedPdfFileName(
