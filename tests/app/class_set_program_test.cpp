@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QProgressDialog>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
@@ -24,9 +23,7 @@
 
 namespace fs = std::filesystem;
 using app_test::Q;
-using ::testing::AllOf;
 using ::testing::ElementsAre;
-using ::testing::EndsWith;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::Pair;
@@ -255,14 +252,70 @@ TEST_F(ClassSetProgramTest, ExportWritesTheSetWhereTheUserChose) {
 
     EXPECT_THAT(messages_.shown, IsEmpty());
     EXPECT_EQ(private_cups::PdfPageCount(exportPath_), 3);
-    // The dialog offered today's name in the documents folder.
-    const QDate today = QDate::currentDate();
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     ASSERT_EQ(suggested_.size(), 1u);
-    EXPECT_THAT(suggested_[0],
-                AllOf(StartsWith(QDir(documents).absolutePath().toStdString() + "/"),
-                      EndsWith(SuggestedPdfFileName(today.year(), today.month(), today.day()))));
 }
+
+// Where the file dialog starts: today's name in the documents folder, or in the home folder of
+// a user who has none.
+struct StartFolderCase {
+    const char* name;
+    bool documentsFolderExists;
+    const char* expectedFolder;  // inside the home folder
+};
+
+void PrintTo(const StartFolderCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class ExportStartFolderTest : public ClassSetProgramTest,
+                              public ::testing::WithParamInterface<StartFolderCase> {
+protected:
+    void SetUp() override {
+        ClassSetProgramTest::SetUp();
+        hadHome_ = qEnvironmentVariableIsSet("HOME");
+        savedHome_ = qgetenv("HOME");
+        home_ = exportDirectory_ / "home";
+        fs::create_directories(home_);
+        qputenv("HOME", QByteArray::fromStdString(home_.string()));
+        savedConfigHome_ = qgetenv("XDG_CONFIG_HOME");
+        qunsetenv("XDG_CONFIG_HOME");  // no user-dirs.dirs moving the documents folder
+    }
+    void TearDown() override {
+        if (hadHome_) {
+            qputenv("HOME", savedHome_);
+        } else {
+            qunsetenv("HOME");
+        }
+        if (!savedConfigHome_.isEmpty()) qputenv("XDG_CONFIG_HOME", savedConfigHome_);
+        ClassSetProgramTest::TearDown();
+    }
+    bool hadHome_ = false;
+    QByteArray savedHome_;
+    QByteArray savedConfigHome_;
+    fs::path home_;
+};
+
+TEST_P(ExportStartFolderTest, OffersTodaysNameThere) {
+    if (GetParam().documentsFolderExists) fs::create_directories(home_ / "Documents");
+    StartProgram();
+    exportPath_.clear();  // the user cancels the dialog
+    Click("按钮_导出PDF");
+
+    const QDate today = QDate::currentDate();
+    const std::string expected = (home_ / GetParam().expectedFolder).string() +
+                                 SuggestedPdfFileName(today.year(), today.month(), today.day());
+    EXPECT_THAT(suggested_, ElementsAre(expected));
+}
+
+const StartFolderCase kStartFolders[] = {
+    {"DocumentsFolder", true, "Documents/"},
+    {"HomeFolderWithoutDocuments", false, ""},
+};
+
+INSTANTIATE_TEST_SUITE_P(Folders, ExportStartFolderTest, ::testing::ValuesIn(kStartFolders),
+                         [](const ::testing::TestParamInfo<StartFolderCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST_F(ClassSetProgramTest, ExportOfOneSheetWritesOnePage) {
     StartProgram();
