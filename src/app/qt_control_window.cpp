@@ -135,7 +135,13 @@ void QtControlWindow::ComboClear(const std::string& name) {
 }
 
 void QtControlWindow::ComboAppend(const std::string& name, const std::string& text, int32_t data) {
-    if (QComboBox* box = Combo(name)) box->addItem(ToQt(text), data);
+    QComboBox* box = Combo(name);
+    if (!box) return;
+    // A drop-down list selects the first item added to it on its own; appending must not make a
+    // selection, or a list without a matching item would look as if one had been chosen.
+    const int selected = box->currentIndex();
+    box->addItem(ToQt(text), data);
+    if (box->currentIndex() != selected) box->setCurrentIndex(selected);
 }
 
 int32_t QtControlWindow::ComboSelectedIndex(const std::string& name) const {
