@@ -1,11 +1,13 @@
 #include "app/program.h"
 
 #include <QApplication>
+#include <QLocale>
 #include <QTimer>
 
 #include "app/application_icon.h"
 #include "app/generation_progress.h"
 #include "app/hidden_components.h"
+#include "app/qt_translations.h"
 #include "app/worksheet_run.h"
 #include "output/preview.h"
 #include "output/printer_choice.h"
@@ -76,6 +78,7 @@ int StartProgram(int argc, char** argv) {
     QApplication::setDesktopFileName(QStringLiteral("vantrel-pelmora"));
     QApplication::setWindowIcon(ApplicationIcon());
     RegisterCjkFontSubstitutions();
+    InstallQtTranslations(application, QLocale::system());
 
     Program program;
     program.Start();
