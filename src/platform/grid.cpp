@@ -7,36 +7,98 @@
 #include <QPrinter>
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
 #include <utility>
 
 #include "platform/grid_renderer.h"
+#include "platform/printers.h"
+
+namespace {
+
+// The printer of a preview, set up before the dialog is built on it: the dialog reads the
+// page (its orientation buttons, for one) from the printer when it is created.
+struct SetUpPrinter {
+    SetUpPrinter(const Grid::PageSetup& setUp, const std::string& printerName)
+        : printer(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
+        if (!printerName.empty()) printer->setPrinterName(QString::fromStdString(printerName));
+        if (setUp) setUp(*printer, printerName);
+    }
+    std::unique_ptr<QPrinter> printer;
+};
+
+// A preview dialog that owns its printer. The printer is a base of its own, so it is made
+// before the dialog and outlives it.
+class OwningPreviewDialog : private SetUpPrinter, public QPrintPreviewDialog {
+public:
+    OwningPreviewDialog(const Grid::PageSetup& setUp, const std::string& printerName,
+                        QWidget* parent)
+        : SetUpPrinter(setUp, printerName),
+          QPrintPreviewDialog(SetUpPrinter::printer.get(), parent) {}
+};
+
+// Most of the screen, large enough to read the questions, centred over the parent's window as
+// far as the screen allows.
+void PlaceOver(QWidget& dialog, const QWidget* parent) {
+    const QWidget* window = parent ? parent->window() : nullptr;
+    const QScreen* screen = window ? window->screen() : QGuiApplication::primaryScreen();
+    if (screen == nullptr) return;
+    const QRect available = screen->availableGeometry();
+    dialog.resize(available.width() * 4 / 5, available.height() * 4 / 5);
+    QRect placed(QPoint(0, 0), dialog.size());
+    placed.moveCenter(window ? window->frameGeometry().center() : available.center());
+    placed.moveLeft(std::clamp(placed.left(), available.left(),
+                               std::max(available.left(), available.right() + 1 - placed.width())));
+    placed.moveTop(std::clamp(placed.top(), available.top(),
+                              std::max(available.top(), available.bottom() + 1 - placed.height())));
+    dialog.move(placed.topLeft());
+}
+
+}  // namespace
 
 Grid::Grid(DataSource& source, std::string name) : source_(source), name_(std::move(name)) {}
 
+Grid::PageSetup Grid::SettingsPage() const {
+    return [this](QPrinter& printer, const std::string& printerName) {
+        const GridPrintSettings& settings = source_.PrintSettings();
+        ApplyPageSettings(settings, printer, PrintableMinimumMm(printerName, settings));
+    };
+}
+
 void Grid::PrintPreview(QWidget* parent) {
-    const std::unique_ptr<QPrintPreviewDialog> dialog = CreatePrintPreviewDialog(parent);
+    PrintPreview(SettingsPage(), parent);
+}
+
+void Grid::PrintPreview(const PageSetup& setUp, QWidget* parent) {
+    const std::unique_ptr<QPrintPreviewDialog> dialog = CreatePrintPreviewDialog(setUp, parent);
     dialog->exec();
 }
 
 std::unique_ptr<QPrintPreviewDialog> Grid::CreatePrintPreviewDialog(QWidget* parent) const {
-    auto dialog = std::make_unique<QPrintPreviewDialog>(parent);
+    return CreatePrintPreviewDialog(SettingsPage(), parent);
+}
+
+std::unique_ptr<QPrintPreviewDialog> Grid::CreatePrintPreviewDialog(const PageSetup& setUp,
+                                                                    QWidget* parent) const {
+    auto dialog = std::make_unique<OwningPreviewDialog>(setUp, DefaultPrinterName(), parent);
     dialog->setWindowTitle(QStringLiteral("打印预览"));
-    // Open large enough to read the questions: most of the screen, on the parent's screen.
-    if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen()) {
-        const QRect available = screen->availableGeometry();
-        dialog->resize(available.width() * 4 / 5, available.height() * 4 / 5);
-    }
+    PlaceOver(*dialog, parent);
     QObject::connect(dialog.get(), &QPrintPreviewDialog::paintRequested, dialog.get(),
-                     [this](QPrinter* printer) { Render(*printer); });
+                     [this](QPrinter* printer) {
+                         QPainter painter(printer);
+                         if (painter.isActive()) Paint(painter);
+                     });
     return dialog;
 }
 
 void Grid::Render(QPagedPaintDevice& device, const QMarginsF& printableMinimumMm) const {
-    const GridPrintSettings& settings = source_.PrintSettings();
-    ApplyPageSettings(settings, device, printableMinimumMm);
+    ApplyPageSettings(source_.PrintSettings(), device, printableMinimumMm);
     QPainter painter(&device);
-    if (!painter.isActive()) return;
+    if (painter.isActive()) Paint(painter);
+}
+
+void Grid::Paint(QPainter& painter) const {
     // The painter's origin is the top-left corner of the page's printable part.
-    const QRectF area(0, 0, device.width(), device.height());
-    GridRenderer(source_).Paint(painter, area, settings.scaling);
+    const QPaintDevice* device = painter.device();
+    const QRectF area(0, 0, device->width(), device->height());
+    GridRenderer(source_).Paint(painter, area, source_.PrintSettings().scaling);
 }

@@ -1,16 +1,18 @@
 // Grid::Print: the sheet as one PDF job for the default printer.
 //
-// The page is rendered into a PDF in memory and handed to CUPS directly, instead of going
-// through QPrinter: every print asks CUPS afresh which printer is the default, and a job that
-// CUPS refuses is reported back. (QPrinter's CUPS engine reports a refused job as printed.)
+// The page is written as a PDF file by a PDF printer and handed to CUPS directly, instead of
+// going through QPrinter's CUPS engine: every print asks CUPS afresh which printer is the
+// default, and a job that CUPS refuses is reported back. (QPrinter's CUPS engine reports a
+// refused job as printed.)
 
 #include <cups/cups.h>
 
-#include <QBuffer>
 #include <QByteArray>
-#include <QPdfWriter>
+#include <QFile>
+#include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QTemporaryDir>
 #include <string>
 
 #include "platform/grid.h"
@@ -33,35 +35,34 @@ std::string RefusedText(const std::string& printer, const char* reason) {
     return text;
 }
 
-// The unprintable edges of the printer, in millimetres, for the sheet's paper and orientation;
-// null when the printer does not say. The preview's page has the same edges, since its printer
-// is the default one too.
-QMarginsF PrintableMinimum(const std::string& printer, const GridPrintSettings& settings) {
-    const QPrinterInfo info = QPrinterInfo::printerInfo(QString::fromStdString(printer));
-    if (info.isNull()) return {};
-    QPrinter probe(info, QPrinter::HighResolution);
-    ApplyPageSettings(settings, probe);
-    QPageLayout layout = probe.pageLayout();
-    layout.setUnits(QPageLayout::Millimeter);
-    return layout.minimumMargins();
-}
-
-QByteArray RenderPdf(const Grid& grid, const QMarginsF& printableMinimumMm) {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
+// The sheet as a PDF document, written by a PDF printer that setUp has set up for the target
+// printer; empty when it could not be written.
+QByteArray RenderPdf(const Grid& grid, const Grid::PageSetup& setUp, const std::string& target,
+                     QString& title) {
+    const QTemporaryDir directory;
+    if (!directory.isValid()) return {};
+    const QString file = directory.filePath(QStringLiteral("sheet.pdf"));
     {
-        QPdfWriter writer(&buffer);
-        writer.setTitle(QString::fromUtf8(kJobTitle));
+        QPrinter writer(QPrinter::HighResolution);
+        writer.setOutputFormat(QPrinter::PdfFormat);
+        writer.setOutputFileName(file);
+        writer.setDocName(QString::fromUtf8(kJobTitle));
         writer.setCreator(QStringLiteral("VantrelPelmora"));
-        grid.Render(writer,
-                    printableMinimumMm);  // the PDF is complete when the page's painter has ended
-    }
-    return buffer.data();
+        if (setUp) setUp(writer, target);
+        title = writer.docName();
+        QPainter painter(&writer);
+        if (!painter.isActive()) return {};
+        grid.Paint(painter);
+    }  // the PDF is complete when the page's painter has ended
+    QFile pdf(file);
+    return pdf.open(QIODevice::ReadOnly) ? pdf.readAll() : QByteArray();
 }
 
 // Sends the document as a job of its own; "" when CUPS accepted it.
-std::string SubmitPdf(const std::string& printer, const QByteArray& pdf) {
-    const int job = cupsCreateJob(CUPS_HTTP_DEFAULT, printer.c_str(), kJobTitle, 0, nullptr);
+std::string SubmitPdf(const std::string& printer, const QByteArray& pdf, const QString& title) {
+    const QByteArray jobTitle = title.isEmpty() ? QByteArray(kJobTitle) : title.toUtf8();
+    const int job =
+        cupsCreateJob(CUPS_HTTP_DEFAULT, printer.c_str(), jobTitle.constData(), 0, nullptr);
     if (job == 0) return RefusedText(printer, cupsLastErrorString());
 
     bool sent = cupsStartDocument(CUPS_HTTP_DEFAULT, printer.c_str(), job, kDocumentName,
@@ -85,10 +86,25 @@ std::string Grid::Print(std::optional<int32_t> a, std::optional<int32_t> b) {
     // The two arguments are reserved; the sheet always prints whole, once.
     static_cast<void>(a);
     static_cast<void>(b);
+    return Print(SettingsPage());
+}
 
+std::string Grid::Print(const PageSetup& setUp) {
     const std::string printer = DefaultPrinterName();
     if (printer.empty()) return kNoDefaultPrinterText;
-    const QByteArray pdf = RenderPdf(*this, PrintableMinimum(printer, source_.PrintSettings()));
+    QString title;
+    const QByteArray pdf = RenderPdf(*this, setUp, printer, title);
     if (pdf.isEmpty()) return kNotRenderedText;
-    return SubmitPdf(printer, pdf);
+    return SubmitPdf(printer, pdf, title);
+}
+
+QMarginsF PrintableMinimumMm(const std::string& printer, const GridPrintSettings& settings) {
+    if (printer.empty()) return {};
+    const QPrinterInfo info = QPrinterInfo::printerInfo(QString::fromStdString(printer));
+    if (info.isNull()) return {};
+    QPrinter probe(info, QPrinter::HighResolution);
+    ApplyPageSettings(settings, probe);
+    QPageLayout layout = probe.pageLayout();
+    layout.setUnits(QPageLayout::Millimeter);
+    return layout.minimumMargins();
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include <QMarginsF>
@@ -25,6 +26,10 @@ void RegisterCjkFontSubstitutions();
 // it gets a small margin.
 void ApplyPageSettings(const GridPrintSettings& settings, QPagedPaintDevice& device,
                        const QMarginsF& printableMinimumMm = {});
+
+// The unprintable edges, in millimetres, of the named printer for the paper and orientation of
+// the print settings; null when there is no such printer or it does not say.
+QMarginsF PrintableMinimumMm(const std::string& printer, const GridPrintSettings& settings);
 
 // Positions of the rows and columns of a data source in the table's own units.
 class TableGeometry {
