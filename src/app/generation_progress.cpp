@@ -1,7 +1,9 @@
 #include "app/generation_progress.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QProgressDialog>
+#include <algorithm>
 
 GenerationProgress::GenerationProgress(QWidget* window) : window_(window) {
     started_.start();
@@ -28,6 +30,13 @@ void GenerationProgress::ShowDialog(int32_t wanted) {
     dialog_ = std::make_unique<QProgressDialog>(
         QStringLiteral("正在出题……"), QStringLiteral("取消"), 0, wanted > 0 ? wanted : 1, window_);
     dialog_->setWindowTitle(QApplication::applicationName());
+    // The dialog would be only as wide as its label, and the window manager would cut the title
+    // short; leave room for the whole title beside the frame's icon and buttons.
+    QFont titleFont = dialog_->font();
+    titleFont.setBold(true);
+    const int titleRoom =
+        QFontMetrics(titleFont).horizontalAdvance(dialog_->windowTitle()) + kTitleFrameRoom;
+    dialog_->setMinimumWidth(std::max(dialog_->sizeHint().width(), titleRoom));
     dialog_->setWindowModality(Qt::WindowModal);
     dialog_->setMinimumDuration(0);
     dialog_->setAutoClose(false);

@@ -14,6 +14,7 @@
 
 #include "app/application_icon.h"
 #include "app/compact_combo_style.h"
+#include "app/control_access.h"
 #include "app/digit_validator.h"
 #include "app/hidden_components.h"
 #include "app/phrase_label.h"
@@ -151,6 +152,7 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
     setWindowTitle(QString::fromStdString(WindowCaption()));
     setWindowIcon(ApplicationIcon());
     BuildControls();
+    MakeControlsAccessible(*this);
     hidden_ = std::make_unique<HiddenComponents>();
     move(kPosition);
     // The frame is unknown until the window is shown; start with the whole size as client size
