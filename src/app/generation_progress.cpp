@@ -1,7 +1,8 @@
 #include "app/generation_progress.h"
 
+#include "app/title_room.h"
+
 #include <QApplication>
-#include <QFontMetrics>
 #include <QProgressDialog>
 #include <algorithm>
 
@@ -30,13 +31,8 @@ void GenerationProgress::ShowDialog(int32_t wanted) {
     dialog_ = std::make_unique<QProgressDialog>(
         QStringLiteral("正在出题……"), QStringLiteral("取消"), 0, wanted > 0 ? wanted : 1, window_);
     dialog_->setWindowTitle(QApplication::applicationName());
-    // The dialog would be only as wide as its label, and the window manager would cut the title
-    // short; leave room for the whole title beside the frame's icon and buttons.
-    QFont titleFont = dialog_->font();
-    titleFont.setBold(true);
-    const int titleRoom =
-        QFontMetrics(titleFont).horizontalAdvance(dialog_->windowTitle()) + kTitleFrameRoom;
-    dialog_->setMinimumWidth(std::max(dialog_->sizeHint().width(), titleRoom));
+    // Sized to its label alone, the dialog would have its title cut short.
+    dialog_->setMinimumWidth(std::max(dialog_->sizeHint().width(), TitleRoomWidth(*dialog_)));
     dialog_->setWindowModality(Qt::WindowModal);
     dialog_->setMinimumDuration(0);
     dialog_->setAutoClose(false);

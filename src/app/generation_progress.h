@@ -15,8 +15,6 @@ class QWidget;
 class GenerationProgress {
 public:
     static constexpr std::chrono::milliseconds kDialogDelay{500};
-    // Room a window frame takes beside the title: the icon and the three buttons, in pixels.
-    static constexpr int kTitleFrameRoom = 160;
 
     explicit GenerationProgress(QWidget* window);
     ~GenerationProgress();

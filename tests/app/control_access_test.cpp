@@ -7,15 +7,18 @@
 #include <QAccessible>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <map>
 #include <thread>
 
 #include "app/generation_progress.h"
 #include "app/main_window.h"
+#include "app/qt_message_box.h"
 #include "app_test_support.h"
 
 using app_test::Q;
@@ -48,6 +51,13 @@ protected:
     }
     MainWindow window_;
 };
+
+// The whole title in a bold face and the frame's icon and buttons beside it.
+int TitleOf(const QWidget& window) {
+    QFont bold = window.font();
+    bold.setBold(true);
+    return QFontMetrics(bold).horizontalAdvance(window.windowTitle()) + 160;
+}
 
 struct KeyCase {
     const char* name;
@@ -158,12 +168,23 @@ TEST_F(ControlAccessTest, TheProgressDialogIsWideEnoughForItsTitle) {
     progress.Update(1, 100);
     QProgressDialog* dialog = window_.findChild<QProgressDialog*>();
     ASSERT_NE(dialog, nullptr);
-    QFont bold = dialog->font();
-    bold.setBold(true);
-    const int title = QFontMetrics(bold).horizontalAdvance(dialog->windowTitle());
     EXPECT_FALSE(dialog->windowTitle().isEmpty());
-    EXPECT_GE(dialog->width(), title + GenerationProgress::kTitleFrameRoom);
+    EXPECT_GE(dialog->width(), TitleOf(*dialog));
     progress.Finish();
+}
+
+TEST_F(ControlAccessTest, AShortMessageIsWideEnoughForItsTitle) {
+    int width = 0;
+    int title = -1;
+    QTimer::singleShot(50, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            width = box->width();
+            title = TitleOf(*box);
+            box->accept();
+        }
+    });
+    QtMessageBox().Show("默认打印机设置失败！", MessageBox::kError);
+    EXPECT_GE(width, title);
 }
 
 }  // namespace
