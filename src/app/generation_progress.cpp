@@ -1,7 +1,10 @@
 #include "app/generation_progress.h"
 
+#include "app/title_room.h"
+
 #include <QApplication>
 #include <QProgressDialog>
+#include <algorithm>
 
 GenerationProgress::GenerationProgress(QWidget* window) : window_(window) {
     started_.start();
@@ -33,6 +36,8 @@ void GenerationProgress::ShowDialog(int32_t wanted) {
     dialog_ = std::make_unique<QProgressDialog>(label_, QStringLiteral("取消"), 0,
                                                 wanted > 0 ? wanted : 1, window_);
     dialog_->setWindowTitle(QApplication::applicationName());
+    // Sized to its label alone, the dialog would have its title cut short.
+    dialog_->setMinimumWidth(std::max(dialog_->sizeHint().width(), TitleRoomWidth(*dialog_)));
     dialog_->setWindowModality(Qt::WindowModal);
     dialog_->setMinimumDuration(0);
     dialog_->setAutoClose(false);

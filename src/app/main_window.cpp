@@ -14,6 +14,8 @@
 
 #include "app/application_icon.h"
 #include "app/compact_combo_style.h"
+#include "app/control_access.h"
+#include "app/digit_validator.h"
 #include "app/hidden_components.h"
 #include "app/phrase_label.h"
 #include "app/tab_page.h"
@@ -48,6 +50,13 @@ QCheckBox* CheckBox(QWidget* parent, const char* name, const char* caption, cons
 
 QLineEdit* EditBox(QWidget* parent, const char* name, const char* text, const QRect& rect) {
     return Named(new QLineEdit(Q(text), parent), name, rect);
+}
+
+// A box for a whole number: digits only, and it may be left empty.
+QLineEdit* NumberBox(QWidget* parent, const char* name, const char* text, const QRect& rect) {
+    QLineEdit* box = EditBox(parent, name, text, rect);
+    new DigitValidator(box);
+    return box;
 }
 
 // A drop-down list: the user picks one of the items and types nothing. Every designed item
@@ -89,10 +98,10 @@ void BuildOptionsPage(TabPage* page, MainWindow* window) {
 
     QGroupBox* ranges = GroupBox(page, "分组框3", "数字范围设置", {8, 160, 288, 56});
     PhraseLabel* numberLabel = GapLabel(ranges, "标签1", "数字范围         以内", {8, 24, 168, 24});
-    numberLabel->SetGapBox(EditBox(ranges, "编辑框_数字范围", "100", {64, 24, 40, 20}));
+    numberLabel->SetGapBox(NumberBox(ranges, "编辑框_数字范围", "100", {64, 24, 40, 20}));
     PhraseLabel* answerLabel =
         GapLabel(ranges, "标签2", "答案范围         以内", {144, 24, 136, 24});
-    answerLabel->SetGapBox(EditBox(ranges, "编辑框_答案范围", "1000", {200, 24, 40, 20}));
+    answerLabel->SetGapBox(NumberBox(ranges, "编辑框_答案范围", "1000", {200, 24, 40, 20}));
 
     QGroupBox* output = GroupBox(page, "分组框4", "输出设置", {8, 224, 288, 56});
     PhraseLabel* countLabel = GapLabel(output, "标签3", "出题数量         题", {8, 24, 120, 24});
@@ -152,6 +161,7 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
     setWindowTitle(QString::fromStdString(WindowCaption()));
     setWindowIcon(ApplicationIcon());
     BuildControls();
+    MakeControlsAccessible(*this);
     hidden_ = std::make_unique<HiddenComponents>();
     move(kPosition);
     // The frame is unknown until the window is shown; start with the whole size as client size

@@ -4,6 +4,7 @@
 #include <QDate>
 #include <QDir>
 #include <QFileDialog>
+#include <QLocale>
 #include <QStandardPaths>
 #include <QTimer>
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include "app/application_icon.h"
 #include "app/generation_progress.h"
 #include "app/hidden_components.h"
+#include "app/qt_translations.h"
 #include "app/sheet_set_run.h"
 #include "app/worksheet_run.h"
 #include "output/pdf_export.h"
@@ -185,6 +187,7 @@ int StartProgram(int argc, char** argv) {
     QApplication::setDesktopFileName(QStringLiteral("vantrel-pelmora"));
     QApplication::setWindowIcon(ApplicationIcon());
     RegisterCjkFontSubstitutions();
+    InstallQtTranslations(application, QLocale::system());
 
     Program program;
     program.Start();

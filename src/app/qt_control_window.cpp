@@ -8,6 +8,7 @@
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QTabWidget>
+#include <QValidator>
 
 namespace {
 
@@ -105,7 +106,14 @@ std::string QtControlWindow::EditText(const std::string& name) const {
 
 void QtControlWindow::SetEditText(const std::string& name, const std::string& text) {
     if (auto* line = Find<QLineEdit>(name)) {
+        // A text the program puts back is taken as it is, even where the box's validator would
+        // refuse it as typed input. Without the validator the box also counts it as valid, so
+        // the validator goes on judging the user's edits from there (a box holding input it
+        // judged invalid takes any further edit unchecked).
+        const QValidator* validator = line->validator();
+        line->setValidator(nullptr);
         line->setText(ToQt(text));
+        line->setValidator(validator);
     } else if (auto* box = Find<QPlainTextEdit>(name)) {
         QString plain = ToQt(text);
         plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -135,7 +143,13 @@ void QtControlWindow::ComboClear(const std::string& name) {
 }
 
 void QtControlWindow::ComboAppend(const std::string& name, const std::string& text, int32_t data) {
-    if (QComboBox* box = Combo(name)) box->addItem(ToQt(text), data);
+    QComboBox* box = Combo(name);
+    if (!box) return;
+    // A drop-down list selects the first item added to it on its own; appending must not make a
+    // selection, or a list without a matching item would look as if one had been chosen.
+    const int selected = box->currentIndex();
+    box->addItem(ToQt(text), data);
+    if (box->currentIndex() != selected) box->setCurrentIndex(selected);
 }
 
 int32_t QtControlWindow::ComboSelectedIndex(const std::string& name) const {

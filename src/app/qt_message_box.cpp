@@ -1,6 +1,9 @@
 #include "app/qt_message_box.h"
 
+#include "app/title_room.h"
+
 #include <QApplication>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -27,5 +30,12 @@ void QtMessageBox::Show(const std::string& text, int32_t style) {
     QMessageBox box(IconOf(style), QApplication::applicationName(), QString::fromStdString(text),
                     QMessageBox::Ok);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+    // A message box sizes itself to its text; a short message would have its title cut short.
+    // A spacer along the bottom row makes it at least as wide as the title needs.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        grid->addItem(
+            new QSpacerItem(TitleRoomWidth(box), 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
+            grid->rowCount(), 0, 1, grid->columnCount());
+    }
     box.exec();
 }

@@ -1,5 +1,7 @@
 #include "output/preview.h"
 
+#include "output/sheet_page.h"
+
 GridPrintSettings SheetPrintSettings() {
     GridPrintSettings settings;
     settings.orientation = 2;  // landscape
@@ -14,5 +16,5 @@ GridPrintSettings SheetPrintSettings() {
 
 void ShowPreview(DataSource& source, Grid& grid, QWidget* parent) {
     source.SetPrintSettings(SheetPrintSettings());
-    grid.PrintPreview(parent);
+    grid.PrintPreview(SheetPageSetup(source), parent);
 }

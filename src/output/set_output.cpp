@@ -1,14 +1,15 @@
 #include "output/set_output.h"
 
 #include <QBuffer>
-#include <QGuiApplication>
+#include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
-#include <QScreen>
 #include <QWidget>
 #include <string>
 
 #include "output/preview.h"
+#include "output/sheet_page.h"
+#include "platform/preview_dialog.h"
 #include "platform/print_job.h"
 #include "platform/printers.h"
 
@@ -18,18 +19,17 @@ void ShowSetPreview(const SheetSet& set, QWidget* parent) {
 }
 
 std::unique_ptr<QPrintPreviewDialog> CreateSetPreviewDialog(const SheetSet& set, QWidget* parent) {
-    auto dialog = std::make_unique<QPrintPreviewDialog>(parent);
-    dialog->setWindowTitle(QStringLiteral("打印预览"));
-    // Large enough to read the questions, as the preview of one sheet.
-    if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen()) {
-        const QRect available = screen->availableGeometry();
-        dialog->resize(available.width() * 4 / 5, available.height() * 4 / 5);
-    }
-    QObject::connect(dialog.get(), &QPrintPreviewDialog::paintRequested, dialog.get(),
-                     [&set](QPrinter* printer) {
-                         RenderSheetPages(*printer, set.Sheets(), SheetPrintSettings());
-                     });
-    return dialog;
+    const GridPrintSettings settings = SheetPrintSettings();
+    return CreateSheetPreviewDialog(
+        [settings](QPrinter& printer, const std::string& target) {
+            SetUpSheetPage(printer, settings, target);
+        },
+        [&set, settings](QPrinter& printer) {
+            QPainter painter(&printer);
+            if (painter.isActive())
+                PaintSheetPages(painter, printer, set.Sheets(), settings.scaling);
+        },
+        parent);
 }
 
 void PrintSheetSet(const SheetSet& set, MessageBox& messages, const PagesProgress& progress) {

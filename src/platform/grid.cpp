@@ -1,38 +1,58 @@
 #include "platform/grid.h"
 
-#include <QGuiApplication>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
-#include <QScreen>
 #include <QWidget>
 #include <utility>
 
 #include "platform/grid_renderer.h"
-#include "platform/sheet_pages.h"
+#include "platform/preview_dialog.h"
+#include "platform/print_job.h"
 
 Grid::Grid(DataSource& source, std::string name) : source_(source), name_(std::move(name)) {}
 
+Grid::PageSetup Grid::SettingsPage() const {
+    return [this](QPrinter& printer, const std::string& printerName) {
+        const GridPrintSettings& settings = source_.PrintSettings();
+        ApplyPageSettings(settings, printer, PrintableMinimum(printerName, settings));
+    };
+}
+
 void Grid::PrintPreview(QWidget* parent) {
-    const std::unique_ptr<QPrintPreviewDialog> dialog = CreatePrintPreviewDialog(parent);
+    PrintPreview(SettingsPage(), parent);
+}
+
+void Grid::PrintPreview(const PageSetup& setUp, QWidget* parent) {
+    const std::unique_ptr<QPrintPreviewDialog> dialog = CreatePrintPreviewDialog(setUp, parent);
     dialog->exec();
 }
 
 std::unique_ptr<QPrintPreviewDialog> Grid::CreatePrintPreviewDialog(QWidget* parent) const {
-    auto dialog = std::make_unique<QPrintPreviewDialog>(parent);
-    dialog->setWindowTitle(QStringLiteral("打印预览"));
-    // Open large enough to read the questions: most of the screen, on the parent's screen.
-    if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen()) {
-        const QRect available = screen->availableGeometry();
-        dialog->resize(available.width() * 4 / 5, available.height() * 4 / 5);
-    }
-    QObject::connect(dialog.get(), &QPrintPreviewDialog::paintRequested, dialog.get(),
-                     [this](QPrinter* printer) { Render(*printer); });
-    return dialog;
+    return CreatePrintPreviewDialog(SettingsPage(), parent);
+}
+
+std::unique_ptr<QPrintPreviewDialog> Grid::CreatePrintPreviewDialog(const PageSetup& setUp,
+                                                                    QWidget* parent) const {
+    return CreateSheetPreviewDialog(
+        setUp,
+        [this](QPrinter& printer) {
+            QPainter painter(&printer);
+            if (painter.isActive()) Paint(painter);
+        },
+        parent);
 }
 
 void Grid::Render(QPagedPaintDevice& device, const QMarginsF& printableMinimumMm) const {
-    // One sheet is a set of one page: the same path as the pages of a class set.
-    RenderSheetPages(device, {&source_}, source_.PrintSettings(), printableMinimumMm);
+    ApplyPageSettings(source_.PrintSettings(), device, printableMinimumMm);
+    QPainter painter(&device);
+    if (painter.isActive()) Paint(painter);
+}
+
+void Grid::Paint(QPainter& painter) const {
+    // The painter's origin is the top-left corner of the page's printable part.
+    const QPaintDevice* device = painter.device();
+    const QRectF area(0, 0, device->width(), device->height());
+    GridRenderer(source_).Paint(painter, area, source_.PrintSettings().scaling);
 }

@@ -20,6 +20,7 @@ constexpr double kFallbackMarginMm = 5.0;  // for devices without a printable ar
 // Line widths and dash lengths in millimetres on paper, whatever the scale.
 constexpr double kThinLineMm = 0.2;
 constexpr double kHeaderRuleMm = 0.4;
+constexpr double kWritingRuleMm = 0.25;
 constexpr double kDashMm = 1.2;
 constexpr double kDashGapMm = 0.8;
 const QColor kHeaderTint(0xee, 0xee, 0xee);
@@ -281,6 +282,32 @@ void GridRenderer::Paint(QPainter& painter, const QRectF& area, int32_t scaling)
     painter.restore();
 }
 
+std::vector<TextRun> WritingSpaceRuns(const std::string& text) {
+    static const std::string kColon = "：";
+    std::vector<TextRun> runs;
+    std::string words;
+    size_t at = 0;
+    while (at < text.size()) {
+        const size_t colon = text.find(kColon, at);
+        if (colon == std::string::npos) break;
+        const size_t blanksFrom = colon + kColon.size();
+        size_t blanksTo = blanksFrom;
+        while (blanksTo < text.size() && text[blanksTo] == ' ') ++blanksTo;
+        words += text.substr(at, blanksFrom - at);
+        if (blanksTo - blanksFrom >= 2) {
+            runs.push_back({std::move(words), 0});
+            words.clear();
+            runs.push_back({"", static_cast<int32_t>(blanksTo - blanksFrom)});
+        } else {
+            words += text.substr(blanksFrom, blanksTo - blanksFrom);
+        }
+        at = blanksTo;
+    }
+    words += text.substr(std::min(at, text.size()));
+    if (!words.empty() || runs.empty()) runs.push_back({std::move(words), 0});
+    return runs;
+}
+
 void GridRenderer::PaintCell(QPainter& painter, const QRectF& rect, const std::string& text,
                              const CellFormat& format, double scale) const {
     if (text.empty()) return;
@@ -290,6 +317,10 @@ void GridRenderer::PaintCell(QPainter& painter, const QRectF& rect, const std::s
     const double padY = std::min(0.12 * em, 0.15 * rect.height());
     const QRectF inner = rect.adjusted(padX, padY, -padX, -padY);
     if (inner.width() <= 0 || inner.height() <= 0) return;
+    if (const std::vector<TextRun> runs = WritingSpaceRuns(text); runs.size() > 1) {
+        PaintRuns(painter, inner, runs, format, em);
+        return;
+    }
 
     // Shrinks the font until the text fits the cell in both directions.
     double size = em;
@@ -306,6 +337,67 @@ void GridRenderer::PaintCell(QPainter& painter, const QRectF& rect, const std::s
     painter.setPen(Qt::black);
     painter.drawText(inner, static_cast<int>(AlignmentOf(format.code1) | Qt::TextSingleLine),
                      qtext);
+}
+
+void GridRenderer::PaintRuns(QPainter& painter, const QRectF& inner,
+                             const std::vector<TextRun>& runs, const CellFormat& format,
+                             double em) const {
+    // The width of every run at a font size; a writing space grows with the font.
+    auto widths = [&](const QFont& font, double size) {
+        const QFontMetricsF metrics(font, painter.device());
+        std::vector<double> w;
+        for (const TextRun& run : runs) {
+            w.push_back(run.blanks > 0
+                            ? run.blanks * kWritingBlankEm * size
+                            : metrics.horizontalAdvance(QString::fromStdString(run.text)));
+        }
+        return w;
+    };
+    auto total = [](const std::vector<double>& w) {
+        double sum = 0;
+        for (double x : w) sum += x;
+        return sum;
+    };
+
+    // Shrinks the font, and the writing spaces with it, until the line fits the cell.
+    double size = em;
+    QFont font = CellFont(format, size, painter);
+    std::vector<double> w = widths(font, size);
+    for (int attempt = 0; attempt < 6; ++attempt) {
+        const double fit =
+            std::min(inner.width() / std::max(total(w), 1e-9),
+                     inner.height() / QFontMetricsF(font, painter.device()).height());
+        if (fit >= 1.0) break;
+        size *= fit * 0.98;
+        font = CellFont(format, size, painter);
+        w = widths(font, size);
+    }
+
+    const QFontMetricsF metrics(font, painter.device());
+    const Qt::Alignment alignment = AlignmentOf(format.code1);
+    double x = inner.left();
+    if (alignment & Qt::AlignHCenter) x += (inner.width() - total(w)) / 2;
+    if (alignment & Qt::AlignRight) x += inner.width() - total(w);
+    double top = inner.top();
+    if (alignment & Qt::AlignVCenter) top += (inner.height() - metrics.height()) / 2;
+    if (alignment & Qt::AlignBottom) top += inner.height() - metrics.height();
+    const double baseline = top + metrics.ascent();
+    // The rule lies a little below the words' baseline, where handwriting sits; it stops short
+    // of both ends so the spaces read apart from the words around them.
+    const double ruleY = baseline + std::min(metrics.descent() * 0.5, 0.15 * size);
+    const double inset = 0.15 * size;
+
+    painter.setFont(font);
+    for (size_t i = 0; i < runs.size(); ++i) {
+        if (runs[i].blanks > 0) {
+            painter.setPen(LinePen(painter, kWritingRuleMm, false, Qt::black));
+            painter.drawLine(QPointF(x + inset, ruleY), QPointF(x + w[i] - inset, ruleY));
+        } else {
+            painter.setPen(Qt::black);
+            painter.drawText(QPointF(x, baseline), QString::fromStdString(runs[i].text));
+        }
+        x += w[i];
+    }
 }
 
 void GridRenderer::PaintCutLine(QPainter& painter, const QRectF& column, double scale) const {

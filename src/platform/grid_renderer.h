@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include <QMarginsF>
@@ -26,6 +27,19 @@ void RegisterCjkFontSubstitutions();
 void ApplyPageSettings(const GridPrintSettings& settings, QPagedPaintDevice& device,
                        const QMarginsF& printableMinimumMm = {});
 
+// One piece of a cell text as it is drawn: words, or a space for the pupil to write in.
+struct TextRun {
+    std::string text;    // the words; empty for a writing space
+    int32_t blanks = 0;  // the number of blanks a writing space stands for; 0 for words
+
+    bool operator==(const TextRun&) const = default;
+};
+
+// Splits a cell text at its writing spaces: every run of two or more blanks right after a
+// full-width colon "：" (the blanks after "姓名：" and the others in the sheet's header). The
+// words keep every other blank. A text without a writing space is one run of words.
+std::vector<TextRun> WritingSpaceRuns(const std::string& text);
+
 // Positions of the rows and columns of a data source in the table's own units.
 class TableGeometry {
 public:
@@ -48,7 +62,8 @@ std::optional<int32_t> CutColumn(const DataSource& source);
 
 // Draws the cells of a data source with their texts, fonts, placements and frames. Row heights,
 // column widths and font sizes are relative sizes: the table is scaled as a whole. Text never
-// leaves its cell; a text too wide or too tall for it is drawn smaller.
+// leaves its cell; a text too wide or too tall for it is drawn smaller. The writing spaces of
+// a text (see WritingSpaceRuns) are drawn as ruled blanks, in proportion to their blanks.
 class GridRenderer {
 public:
     // The size of one table unit at natural size (scaling 0), in millimetres.
@@ -65,8 +80,13 @@ public:
     double ScaleFor(const QPainter& painter, const QRectF& area, int32_t scaling) const;
 
 private:
+    // A writing space is this many ems wide per blank, with a rule along its foot.
+    static constexpr double kWritingBlankEm = 0.8;
+
     void PaintCell(QPainter& painter, const QRectF& rect, const std::string& text,
                    const CellFormat& format, double scale) const;
+    void PaintRuns(QPainter& painter, const QRectF& inner, const std::vector<TextRun>& runs,
+                   const CellFormat& format, double em) const;
     void PaintCutLine(QPainter& painter, const QRectF& column, double scale) const;
 
     const DataSource& source_;

@@ -21,6 +21,7 @@ std::string RefusedText(const std::string& printer, const char* reason) {
 }  // namespace
 
 QMarginsF PrintableMinimum(const std::string& printer, const GridPrintSettings& settings) {
+    if (printer.empty()) return {};
     const QPrinterInfo info = QPrinterInfo::printerInfo(QString::fromStdString(printer));
     if (info.isNull()) return {};
     QPrinter probe(info, QPrinter::HighResolution);
@@ -30,8 +31,10 @@ QMarginsF PrintableMinimum(const std::string& printer, const GridPrintSettings& 
     return layout.minimumMargins();
 }
 
-std::string SubmitPdfJob(const std::string& printer, const QByteArray& pdf) {
-    const int job = cupsCreateJob(CUPS_HTTP_DEFAULT, printer.c_str(), kPrintJobTitle, 0, nullptr);
+std::string SubmitPdfJob(const std::string& printer, const QByteArray& pdf, const QString& title) {
+    const QByteArray jobTitle = title.isEmpty() ? QByteArray(kPrintJobTitle) : title.toUtf8();
+    const int job =
+        cupsCreateJob(CUPS_HTTP_DEFAULT, printer.c_str(), jobTitle.constData(), 0, nullptr);
     if (job == 0) return RefusedText(printer, cupsLastErrorString());
 
     bool sent = cupsStartDocument(CUPS_HTTP_DEFAULT, printer.c_str(), job, kDocumentName,

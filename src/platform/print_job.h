@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QMarginsF>
+#include <QString>
 #include <string>
 
 #include "platform/grid_print_settings.h"
@@ -16,10 +17,12 @@ inline constexpr const char* kNoDefaultPrinterText =
 inline constexpr const char* kNotRenderedText = "练习题没能排成打印页面，没有打印。";
 
 // The unprintable edges of the printer, in millimetres, for the paper and orientation of the
-// settings; null when the printer does not say. The preview's page has the same edges, since its
-// printer is the default one too.
+// settings; null when there is no such printer or it does not say. The preview's page has the same
+// edges, since its printer is the default one too.
 QMarginsF PrintableMinimum(const std::string& printer, const GridPrintSettings& settings);
 
-// Sends the PDF document as one job of its own to the printer. Returns "" when CUPS accepted
-// it, otherwise a message saying that and why the printer did not take it.
-std::string SubmitPdfJob(const std::string& printer, const QByteArray& pdf);
+// Sends the PDF document as one job of its own to the printer, titled `title` (the sheet's title
+// when empty). Returns "" when CUPS accepted it, otherwise a message saying that and why the
+// printer did not take it.
+std::string SubmitPdfJob(const std::string& printer, const QByteArray& pdf,
+                         const QString& title = {});

@@ -18,12 +18,18 @@ PagesOutcome RenderSheetPages(QPagedPaintDevice& device,
     ApplyPageSettings(settings, device, printableMinimumMm);
     QPainter painter(&device);
     if (!painter.isActive()) return PagesOutcome::NotRendered;
+    return PaintSheetPages(painter, device, sheets, settings.scaling, progress);
+}
+
+PagesOutcome PaintSheetPages(QPainter& painter, QPagedPaintDevice& device,
+                             const std::vector<const DataSource*>& sheets, int32_t scaling,
+                             const PagesProgress& progress) {
     // The painter's origin is the top-left corner of the page's printable part.
     const QRectF area(0, 0, device.width(), device.height());
     const auto total = static_cast<int32_t>(sheets.size());
     for (int32_t i = 0; i < total; ++i) {
         if (i > 0 && !device.newPage()) return PagesOutcome::NotRendered;
-        GridRenderer(*sheets[static_cast<size_t>(i)]).Paint(painter, area, settings.scaling);
+        GridRenderer(*sheets[static_cast<size_t>(i)]).Paint(painter, area, scaling);
         if (progress && !progress(i + 1, total)) return PagesOutcome::Cancelled;
     }
     return PagesOutcome::Complete;

@@ -10,6 +10,7 @@
 
 class QIODevice;
 class QPagedPaintDevice;
+class QPainter;
 
 enum class PagesOutcome {
     Complete,     // every sheet is on its page
@@ -28,6 +29,12 @@ PagesOutcome RenderSheetPages(QPagedPaintDevice& device,
                               const GridPrintSettings& settings,
                               const QMarginsF& printableMinimumMm = {},
                               const PagesProgress& progress = {});
+
+// Paints the sheets one per page, in order, on the painter's device as its page stands (a
+// preview's printer, set up already), starting on the current page.
+PagesOutcome PaintSheetPages(QPainter& painter, QPagedPaintDevice& device,
+                             const std::vector<const DataSource*>& sheets, int32_t scaling,
+                             const PagesProgress& progress = {});
 
 // Writes the sheets as one PDF document into `out`, which must be open for writing.
 PagesOutcome WriteSheetsPdf(QIODevice& out, const std::vector<const DataSource*>& sheets,

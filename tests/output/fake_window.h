@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "output/message_box.h"
+#include "../support/recording_message_box.h"
 #include "settings/control_window.h"
 
 // A window of combo boxes only, enough for the printer list. Items read outside the list read
@@ -61,11 +61,4 @@ private:
         int32_t selected = -1;
     };
     std::map<std::string, Combo> combos_;
-};
-
-// Remembers every message shown, with its style.
-class RecordingMessageBox : public MessageBox {
-public:
-    void Show(const std::string& text, int32_t style) override { shown.emplace_back(text, style); }
-    std::vector<std::pair<std::string, int32_t>> shown;
 };
