@@ -61,6 +61,19 @@ void ApplyComboState(ControlWindow& window, const std::string& name, const Combo
     window.SetComboText(name, state.text);
 }
 
+// One save is one transaction: the routines write entry by entry as ever, into one copy of the
+// file in memory, which then replaces the file at once.
+CommitOutcome SaveInto(ControlWindow& window, std::string path, bool force,
+                       const FileReplaceCalls& calls) {
+    UseDefaultFileWhenEmpty(path);
+    IniFileSession session(path);
+    SaveRadioButtons(window, path);
+    SaveCheckBoxes(window, path);
+    SaveEditBoxes(window, path);
+    SaveComboBoxes(window, path, kPrinterComboBox);
+    return session.Commit(force, calls);
+}
+
 }  // namespace
 
 void RestoreControlStates(ControlWindow& window) {
@@ -68,6 +81,9 @@ void RestoreControlStates(ControlWindow& window) {
 }
 
 void RestoreControlStates(ControlWindow& window, std::string path) {
+    UseDefaultFileWhenEmpty(path);
+    // Every read below is served from one reading of the file.
+    const IniFileSession session(path);
     RestoreRadioButtons(window, path);
     RestoreCheckBoxes(window, path);
     RestoreEditBoxes(window, path);
@@ -78,11 +94,9 @@ void SaveControlStates(ControlWindow& window) {
     SaveControlStates(window, StateFilePath());
 }
 
-void SaveControlStates(ControlWindow& window, std::string path) {
-    SaveRadioButtons(window, path);
-    SaveCheckBoxes(window, path);
-    SaveEditBoxes(window, path);
-    SaveComboBoxes(window, path, kPrinterComboBox);
+CommitOutcome SaveControlStates(ControlWindow& window, std::string path,
+                                const FileReplaceCalls& calls) {
+    return SaveInto(window, std::move(path), false, calls);
 }
 
 int32_t RestoreRadioButtons(ControlWindow& window, std::string& path) {

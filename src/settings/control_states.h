@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/file_system.h"
+#include "platform/ini_file.h"
 #include "settings/control_window.h"
 
 // Saving the states of a window's option controls into the control-state file and putting them
@@ -12,14 +14,18 @@
 // Puts back the states stored in StateFilePath(): radio buttons, check boxes, edit boxes, combo
 // boxes, in this order. A control without a stored state keeps its state.
 void RestoreControlStates(ControlWindow& window);
-// The same with the file at path.
+// The same with the file at path, which is read once.
 void RestoreControlStates(ControlWindow& window, std::string path);
 
 // Writes the state of every control into StateFilePath(), kind by kind in the order above; the
 // printer combo box "组合框_打印机" is never saved.
 void SaveControlStates(ControlWindow& window);
-// The same with the file at path.
-void SaveControlStates(ControlWindow& window, std::string path);
+// The same with the file at path. The entries go into one copy of the file in memory, in the
+// order and with the content that writing them one by one would give, and the file is then
+// replaced once, atomically, or left alone when no entry changed. An entry that the file cannot
+// hold is passed over, as by the per-kind routines. calls: see ReplaceFileAtomically.
+CommitOutcome SaveControlStates(ControlWindow& window, std::string path,
+                                const FileReplaceCalls& calls = SystemFileReplaceCalls());
 
 // The per-kind routines. An empty path is replaced by DefaultStateFilePath(), and the caller's
 // variable receives it; the overloads without a path use that default file too. Each returns
