@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <vector>
 
@@ -109,12 +110,27 @@ bool IsRandomPart(std::string_view text) {
     return true;
 }
 
+bool IsLower(char c) {
+    return c >= 'a' && c <= 'z';
+}
+
+// Earlier versions gave their temporary files a name that a user's file can have as well
+// ("config.abc.tmp-backup"); such a word, in lower case or capitalised, is taken for the user's.
+// mkostemp mixes cases and digits, so few of its names look like that.
+bool LooksLikeAWord(std::string_view random) {
+    return std::all_of(random.begin() + 1, random.end(), IsLower) &&
+           (IsLower(random.front()) || (random.front() >= 'A' && random.front() <= 'Z'));
+}
+
 bool IsTemporaryOf(std::string_view candidate, const std::string& name) {
-    for (const std::string& prefix : {TemporaryPrefix(name), name + kEarlierTemporaryMark}) {
-        if (candidate.size() > prefix.size() && candidate.substr(0, prefix.size()) == prefix &&
-            IsRandomPart(candidate.substr(prefix.size()))) {
-            return true;
-        }
+    const std::string prefix = TemporaryPrefix(name);
+    if (candidate.size() > prefix.size() && candidate.substr(0, prefix.size()) == prefix) {
+        return IsRandomPart(candidate.substr(prefix.size()));
+    }
+    const std::string earlier = name + kEarlierTemporaryMark;
+    if (candidate.size() > earlier.size() && candidate.substr(0, earlier.size()) == earlier) {
+        const std::string_view random = candidate.substr(earlier.size());
+        return IsRandomPart(random) && !LooksLikeAWord(random);
     }
     return false;
 }

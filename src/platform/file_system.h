@@ -83,6 +83,8 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view bytes,
 
 // Removes the temporary files that replacements of path left behind, in path's directory:
 // ".<name>.vantrel-pelmora-save-XXXXXX" files of this version and "<name>.tmp-XXXXXX" files
-// of earlier ones, where <name> is the last component of path and X a letter or digit. A
-// temporary file that a running replacement still holds (it keeps it locked) is left alone.
+// of earlier ones, where <name> is the last component of path and X a letter or digit (for the
+// earlier names, not six letters that read as a word, "backup" or "Backup", which a user may
+// have chosen). A temporary file that a running replacement still holds (it keeps it locked) is
+// left alone.
 void RemoveLeftoverTemporaries(const std::string& path);

@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <atomic>
+
 #include "../platform/temporary_directory.h"
+#include "../support/child_process.h"
 #include "../support/file_replace_calls.h"
 #include "fake_control_window.h"
 #include "main_window_controls.h"
@@ -120,6 +123,16 @@ TEST_F(SaveTransactionTest, NothingChangedWritesNothing) {
     EXPECT_EQ(InodeOf(file_), before);
 }
 
+TEST_F(SaveTransactionTest, ASaveThatChangesNothingStillRemovesLeftovers) {
+    FakeControlWindow window;
+    AddMainWindowControls(window);
+    ASSERT_EQ(SaveControlStates(window, file_), CommitOutcome::kWritten);
+    WriteBytes(directory_.File(".config.abc.vantrel-pelmora-save-Ab12Cd"), "[选择框]\r\n");
+    WriteBytes(directory_.File("config.abc.tmp-x9Y8z7"), "");
+    EXPECT_EQ(SaveControlStates(window, file_), CommitOutcome::kUnchanged);
+    EXPECT_THAT(directory_.Names(), ::testing::ElementsAre("config.abc"));
+}
+
 TEST_F(SaveTransactionTest, AnEntryTheFileCannotHoldIsPassedOverAlone) {
     WriteBytes(file_, FileBytes("[编辑框]\r\n编辑框_数字范围=old\r\n"));
     FakeControlWindow window;
@@ -179,5 +192,62 @@ TEST_F(SaveTransactionTest, RestoreReadsTheFileOnce) {
     EXPECT_FALSE(window.IsChecked("选择框_加"));
     EXPECT_EQ(window.EditText("编辑框_答案范围"), "500") << "not the 7 written meanwhile";
 }
+
+// The program killed while it saves at close, at each step of the replacement: the file is the
+// earlier save or the new one, whole, and the next save leaves no temporary file behind.
+class KilledSaveTest : public ::testing::TestWithParam<ReplaceStep> {
+protected:
+    TemporaryDirectory directory_;
+    std::string file_ = directory_.File("config.abc");
+};
+
+TEST_P(KilledSaveTest, LeavesTheOldOrTheNewFileWholeAndTheNextSaveCleansUp) {
+    const ReplaceStep step = GetParam();
+    // Foreign content makes the file large enough that a write takes a while.
+    WriteBytes(file_, FileBytes("[其他]\r\n") + std::string(1 << 20, 'x') + "\r\n");
+    FakeControlWindow window;
+    AddMainWindowControls(window);
+    ASSERT_EQ(SaveControlStates(window, file_), CommitOutcome::kWritten);
+    if (step == ReplaceStep::kChangeOwner) {
+        if (::geteuid() != 0) GTEST_SKIP() << "only root can give the file another owner";
+        ASSERT_EQ(::chown(file_.c_str(), 12345, 12345), 0);
+    }
+    const std::string before = ReadBytes(file_);
+    ChangeEveryKind(window);
+
+    RecordingReplaceCalls recording;
+    SharedValue<std::atomic<bool>> stopped;
+    recording.BeforeEachStep([&](ReplaceStep reached) {
+        if (reached != step) return;
+        *stopped = true;
+        while (true) ::pause();
+    });
+    ASSERT_TRUE(KillChildWhen([&] { SaveControlStates(window, file_, recording.calls()); },
+                              [&] { return stopped->load(); }));
+
+    const std::string after = ReadBytes(file_);
+    const bool renamed = step == ReplaceStep::kClose || step == ReplaceStep::kSyncDirectory;
+    EXPECT_EQ(after == before, !renamed);
+    if (renamed) {
+        FakeControlWindow restored;
+        AddMainWindowControls(restored);
+        RestoreControlStates(restored, file_);
+        EXPECT_FALSE(restored.IsChecked("选择框_加"));
+        EXPECT_EQ(restored.EditText("编辑框_答案范围"), "500");
+        EXPECT_EQ(restored.ComboSelectedIndex("组合框_出题数量"), 3);
+    }
+
+    // The next save: a write when the killed one did not get through, none otherwise.
+    EXPECT_EQ(SaveControlStates(window, file_),
+              renamed ? CommitOutcome::kUnchanged : CommitOutcome::kWritten);
+    EXPECT_THAT(directory_.Names(), ::testing::ElementsAre("config.abc"));
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryStep, KilledSaveTest,
+                         ::testing::Values(ReplaceStep::kCreateTemporary, ReplaceStep::kWrite,
+                                           ReplaceStep::kChangeOwner, ReplaceStep::kChangeMode,
+                                           ReplaceStep::kSyncFile, ReplaceStep::kRename,
+                                           ReplaceStep::kClose, ReplaceStep::kSyncDirectory),
+                         [](const auto& info) { return std::string(NameOf(info.param)); });
 
 }  // namespace
