@@ -77,7 +77,11 @@ CommitOutcome SaveInto(ControlWindow& window, std::string path, bool force,
 }  // namespace
 
 void RestoreControlStates(ControlWindow& window) {
-    RestoreControlStates(window, StateFilePath());
+    RestoreControlStates(window, CurrentStateFileLocations());
+}
+
+void RestoreControlStates(ControlWindow& window, const StateFileLocations& locations) {
+    RestoreControlStates(window, PathOf(locations, StateFileToRestore(locations)));
 }
 
 void RestoreControlStates(ControlWindow& window, std::string path) {
@@ -91,7 +95,23 @@ void RestoreControlStates(ControlWindow& window, std::string path) {
 }
 
 void SaveControlStates(ControlWindow& window) {
-    SaveControlStates(window, StateFilePath());
+    SaveControlStates(window, CurrentStateFileLocations());
+}
+
+StateSaveOutcome SaveControlStates(ControlWindow& window, const StateFileLocations& locations,
+                                   const FileReplaceCalls& calls) {
+    const StateFilePlace newer = StateFileToRestore(locations);
+    if (SaveInto(window, locations.besideProgram, newer == StateFilePlace::kFallback, calls) !=
+        CommitOutcome::kFailed) {
+        return StateSaveOutcome::kBesideProgram;
+    }
+    if (locations.fallback.empty()) return StateSaveOutcome::kFailed;
+    EnsureDirectory(locations.fallback.substr(0, locations.fallback.rfind('/')));
+    if (SaveInto(window, locations.fallback, newer == StateFilePlace::kBesideProgram, calls) !=
+        CommitOutcome::kFailed) {
+        return StateSaveOutcome::kFallback;
+    }
+    return StateSaveOutcome::kFailed;
 }
 
 CommitOutcome SaveControlStates(ControlWindow& window, std::string path,
