@@ -211,6 +211,18 @@ TEST_F(IniFileTest, ReplacementKeepsThePermissions) {
     EXPECT_EQ(info.st_mode & 07777, 0640u);
 }
 
+TEST_F(IniFileTest, ReplacementKeepsTheOwner) {
+    if (::geteuid() != 0) GTEST_SKIP() << "only root can give a file another owner";
+    WriteBytes(file_, "[s]\r\nk=old\r\n");
+    ASSERT_EQ(::chown(file_.c_str(), 4321, 4322), 0);
+    ASSERT_TRUE(WriteEntry(file_, "s", "k", "new"));
+    struct stat info {};
+    ASSERT_EQ(::stat(file_.c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, 4321u);
+    EXPECT_EQ(info.st_gid, 4322u);
+    EXPECT_EQ(ReadEntry(file_, "s", "k"), "new");
+}
+
 TEST_F(IniFileTest, RewritingTheSameValueLeavesTheFileAlone) {
     ASSERT_TRUE(WriteEntry(file_, "s", "k", "v"));
     struct stat before {};

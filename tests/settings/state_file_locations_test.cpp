@@ -215,6 +215,32 @@ INSTANTIATE_TEST_SUITE_P(Blockers, UnwritableFileTest,
                              return "";
                          });
 
+// Root closing the program of another user keeps that user's file, so that the user's own
+// later runs can still read and save it.
+TEST_F(StateFilePlacesTest, ASaveAsRootKeepsTheOwnerAndModeOfTheFile) {
+    if (::geteuid() != 0) GTEST_SKIP() << "only root can save into another user's file";
+    const std::string data = program_ + "/data";
+    ASSERT_EQ(SaveWith(locations_, "500", true), StateSaveOutcome::kBesideProgram);
+    ASSERT_EQ(::chown(data.c_str(), kNobody, kNoGroup), 0);
+    ASSERT_EQ(::chown(locations_.besideProgram.c_str(), kNobody, kNoGroup), 0);
+    ASSERT_EQ(::chmod(locations_.besideProgram.c_str(), 0600), 0);
+
+    ASSERT_EQ(SaveWith(locations_, "700", false), StateSaveOutcome::kBesideProgram);
+    struct stat info {};
+    ASSERT_EQ(::stat(locations_.besideProgram.c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, kNobody);
+    EXPECT_EQ(info.st_gid, kNoGroup);
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
+
+    const int code = AsOrdinaryUser([&] {
+        if (RestoredCode(locations_) != 30) return 1;
+        if (SaveWith(locations_, "500", true) != StateSaveOutcome::kBesideProgram) return 2;
+        return 0;
+    });
+    EXPECT_EQ(code, 0) << "1: the owner cannot restore, 2: the owner cannot save";
+    EXPECT_EQ(ReadEntry(locations_.besideProgram, "编辑框", "编辑框_答案范围"), "500");
+}
+
 // Fails the rename of every save beside the program, whatever the reason would be.
 FileReplaceCalls FailingBeside(const std::string& besideProgram) {
     FileReplaceCalls calls = SystemFileReplaceCalls();
