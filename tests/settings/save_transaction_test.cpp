@@ -133,6 +133,30 @@ TEST_F(SaveTransactionTest, ASaveThatChangesNothingStillRemovesLeftovers) {
     EXPECT_THAT(directory_.Names(), ::testing::ElementsAre("config.abc"));
 }
 
+// A file that an editor gave a byte-order mark and in which a value lost a byte: the first
+// section is still found, the damaged value still read, and the save replaces both entries
+// where they are instead of adding second ones.
+TEST_F(SaveTransactionTest, AByteOrderMarkAndADamagedValueGiveNoSecondEntries) {
+    WriteBytes(file_, "\xef\xbb\xbf" + FileBytes("[选择框]\r\n选择框_加=假\r\n[编辑框]\r\n") +
+                          FileBytes("编辑框_数字范围=5") + "\xff" + "0\r\n");
+    FakeControlWindow window;
+    AddMainWindowControls(window);
+    RestoreControlStates(window, file_);
+    EXPECT_FALSE(window.IsChecked("选择框_加"));
+    EXPECT_EQ(window.EditText("编辑框_数字范围"), "5\uFFFD0");
+
+    window.SetChecked("选择框_加", true);
+    window.SetEditText("编辑框_数字范围", "50");
+    ASSERT_EQ(SaveControlStates(window, file_), CommitOutcome::kWritten);
+    const std::string bytes = ReadBytes(file_);
+    EXPECT_EQ(bytes.rfind(FileBytes("[选择框]\r\n选择框_加=真\r\n"), 0), 0u)
+        << "no byte-order mark, the entry in its place";
+    EXPECT_EQ(bytes.find(FileBytes("[选择框]"), 1), std::string::npos);
+    const std::string entry = FileBytes("编辑框_数字范围=");
+    ASSERT_NE(bytes.find(entry + "50\r\n"), std::string::npos);
+    EXPECT_EQ(bytes.find(entry, bytes.find(entry) + 1), std::string::npos);
+}
+
 TEST_F(SaveTransactionTest, AnEntryTheFileCannotHoldIsPassedOverAlone) {
     WriteBytes(file_, FileBytes("[编辑框]\r\n编辑框_数字范围=old\r\n"));
     FakeControlWindow window;
