@@ -376,6 +376,51 @@ TEST_F(IniFileTest, FuzzWritesReadBackAndDisturbNothingElse) {
     }
 }
 
+// Random files and random series of writes: a series of writes into one document gives the
+// bytes that the same writes give one by one, each into a document parsed afresh from the bytes
+// of the write before, and every value written reads back from the document at once.
+TEST(IniDocumentTest, FuzzSeriesOfWritesEqualsWritesOneByOne) {
+    std::mt19937 random(99);
+    const std::vector<std::string> sections = {"选择框", "s", "编辑框", "新"};
+    const std::vector<std::string> keys = {"k", "选择框_加", "x", "新键"};
+    const std::vector<std::string> lines = {"[\xd1\xa1\xd4\xf1\xbf\xf2]",
+                                            "[s]",
+                                            "[s] \xff",
+                                            "k=1",
+                                            "x = 2 ",
+                                            "\xd1\xa1=3",
+                                            "; c",
+                                            "",
+                                            "k=\xff",
+                                            "[t]",
+                                            "junk \x80",
+                                            "[s",
+                                            "=v"};
+    auto pick = [&](const auto& list) { return list[random() % list.size()]; };
+    for (int round = 0; round < 400; ++round) {
+        std::string file = round % 7 == 0 ? "\xef\xbb\xbf" : "";
+        const int count = static_cast<int>(random() % 10);
+        for (int i = 0; i < count; ++i) {
+            file += pick(lines);
+            if (i + 1 < count || random() % 2 == 0) file += random() % 2 == 0 ? "\r\n" : "\n";
+        }
+        IniDocument together(file);
+        std::string oneByOne = file;
+        const int writes = 1 + static_cast<int>(random() % 6);
+        for (int w = 0; w < writes; ++w) {
+            const std::string section = pick(sections);
+            const std::string key = pick(keys);
+            const std::string value = "v" + std::to_string(random() % 3) + " 值";
+            ASSERT_TRUE(together.Write(section, key, value));
+            ASSERT_EQ(together.Read(section, key), value) << "round " << round;
+            IniDocument single(oneByOne);
+            ASSERT_TRUE(single.Write(section, key, value));
+            oneByOne = single.Bytes();
+        }
+        ASSERT_EQ(together.Bytes(), oneByOne) << "round " << round << " from\n" << file;
+    }
+}
+
 TEST_F(IniFileTest, FuzzRandomBytesReadWithoutFault) {
     std::mt19937 random(7);
     for (int round = 0; round < 120; ++round) {
