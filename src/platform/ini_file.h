@@ -30,8 +30,9 @@
 //   line end, spaces included, so a value that starts or ends with spaces reads back as
 //   written. Keys compare exactly. Entries before the first section belong to no section.
 // - A line that is neither valid GB18030 nor valid GBK (code page 936, which has the euro sign
-//   at 0x80) is read as well as it can be: every byte that starts no character reads as U+FFFD,
-//   so its key still matches when it is intact, and writing the entry replaces its value there.
+//   at 0x80) is read as well as it can be: every byte that starts no character reads as U+FFFD
+//   (0x80 as the euro sign), so its key still matches when it is intact, and writing the entry
+//   replaces its value there.
 // - Other lines are kept and never match.
 // - Where a section or key occurs more than once, the first occurrence counts, both for
 //   reading and for writing.
