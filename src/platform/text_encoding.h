@@ -15,3 +15,8 @@ std::optional<std::string> Gb18030ToUtf8(std::string_view gb18030);
 // GBK as Windows code page 936 wrote it, which differs from GB18030 in the single byte 0x80
 // (the euro sign). For texts that are not valid GB18030.
 std::optional<std::string> GbkToUtf8(std::string_view gbk);
+
+// Reads any bytes as well as they can be read: valid GB18030 as such, otherwise valid GBK,
+// otherwise character by character, where 0x80 is the euro sign (as in GBK) and every byte
+// that starts no valid character becomes U+FFFD. The result is always valid UTF-8.
+std::string FileTextToUtf8(std::string_view bytes);

@@ -180,6 +180,45 @@ std::string StateFilePath() {
     return DataDirectory() + "/config.abc";
 }
 
+StateFileLocations StateFileLocationsFor(const std::string& programDirectory,
+                                         const std::string& xdgConfigHome,
+                                         const std::string& home) {
+    StateFileLocations locations;
+    locations.besideProgram = programDirectory + "/data/config.abc";
+    if (!xdgConfigHome.empty() && xdgConfigHome.front() == '/') {
+        locations.fallback = WithoutTrailingSlashes(xdgConfigHome) + "/vantrel-pelmora/config.abc";
+    } else if (!home.empty()) {
+        locations.fallback = WithoutTrailingSlashes(home) + "/.config/vantrel-pelmora/config.abc";
+    }
+    return locations;
+}
+
+StateFileLocations CurrentStateFileLocations() {
+    return StateFileLocationsFor(ProgramDirectory(), EnvironmentText("XDG_CONFIG_HOME"),
+                                 EnvironmentText("HOME"));
+}
+
+StateFilePlace NewerStateFile(const FileStatus& besideProgram, const FileStatus& fallback) {
+    using State = FileStatus::State;
+    if (fallback.state != State::kReadable) return StateFilePlace::kBesideProgram;
+    if (besideProgram.state != State::kReadable) return StateFilePlace::kFallback;
+    const timespec& beside = besideProgram.modified;
+    const timespec& other = fallback.modified;
+    const bool fallbackIsNewer = other.tv_sec != beside.tv_sec ? other.tv_sec > beside.tv_sec
+                                                               : other.tv_nsec > beside.tv_nsec;
+    return fallbackIsNewer ? StateFilePlace::kFallback : StateFilePlace::kBesideProgram;
+}
+
+StateFilePlace StateFileToRestore(const StateFileLocations& locations) {
+    const FileStatus fallback =
+        locations.fallback.empty() ? FileStatus{} : StatusOf(locations.fallback);
+    return NewerStateFile(StatusOf(locations.besideProgram), fallback);
+}
+
+std::string PathOf(const StateFileLocations& locations, StateFilePlace place) {
+    return place == StateFilePlace::kFallback ? locations.fallback : locations.besideProgram;
+}
+
 std::string DefaultStateFilePath() {
     const std::string directory = DataDirectory();
     if (!IsDirectory(directory)) EnsureDirectory(directory);

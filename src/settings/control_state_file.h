@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_system.h"
+
 // The control-state file remembers the option controls of the main window between runs. It is
 // an INI-layout file (see platform/ini_file.h) with one section per kind of control, named after
 // the kind; the keys are the controls' names and each value is the control's state encoded as
@@ -66,11 +68,11 @@ std::string TextAfter(const std::string& text, const std::string& separator);
 // INT32_MIN or INT32_MAX. A text that is not such a number ("", "1e3", "12abc", "0x10") gives 0.
 int32_t WholeNumberOf(const std::string& text);
 
-// The directory of the control-state files. Beside the program ("<program directory>/data") when
-// that directory can be written, or created there; otherwise, as for a copy installed in a
-// system directory, the user's configuration directory ($XDG_CONFIG_HOME, by default
-// ~/.config) followed by "/vantrel-pelmora", so that the options are still remembered.
-// Every path of the files goes through this function.
+// The data directory that the start-up creates and that holds the default file below: beside the
+// program ("<program directory>/data") when that directory can be written, or created there;
+// otherwise, as for a copy installed in a system directory, the user's configuration directory
+// ($XDG_CONFIG_HOME, by default ~/.config) followed by "/vantrel-pelmora". The control-state
+// file itself is saved and restored by the rule of StateFileLocations.
 std::string DataDirectory();
 
 // The decision of DataDirectory, free of the environment. xdgConfigHome counts only when it is
@@ -84,8 +86,39 @@ bool CanWriteDataBeside(const std::string& programDirectory);
 // Creates the data directory with every missing parent. Returns whether it exists afterwards.
 bool CreateDataDirectory();
 
-// The control-state file in use: "<data directory>/config.abc".
+// "<data directory>/config.abc".
 std::string StateFilePath();
+
+// The two places of the control-state file. A save goes beside the program and, when it cannot
+// be stored there for any reason, into the fallback; a restore reads whichever holds the newer
+// save. So the options a user saw are restored whether or not the program's directory can be
+// written, and a save is never dropped while one of the two can take it.
+struct StateFileLocations {
+    std::string besideProgram;  // "<program directory>/data/config.abc"
+    // "<configuration directory>/vantrel-pelmora/config.abc", where the configuration directory
+    // is $XDG_CONFIG_HOME when that is an absolute path, otherwise $HOME/.config; empty when
+    // neither is known.
+    std::string fallback;
+};
+
+// The locations for this program and the environment's configuration directory.
+StateFileLocations StateFileLocationsFor(const std::string& programDirectory,
+                                         const std::string& xdgConfigHome, const std::string& home);
+// The same for the running program and its environment.
+StateFileLocations CurrentStateFileLocations();
+
+enum class StateFilePlace { kBesideProgram, kFallback };
+
+// Which copy to restore from: the fallback when it can be read and the file beside the program
+// cannot, or was saved earlier (an older modification time); otherwise the one beside the
+// program, also when both are missing.
+StateFilePlace NewerStateFile(const FileStatus& besideProgram, const FileStatus& fallback);
+
+// The copy NewerStateFile chooses from what is on disk now; a missing fallback location counts
+// as a missing file.
+StateFilePlace StateFileToRestore(const StateFileLocations& locations);
+// The path of one of the two copies.
+std::string PathOf(const StateFileLocations& locations, StateFilePlace place);
 
 // The default file for save and restore routines given no path:
 // "<data directory>/setsoft.ini". Creates the data directory when it is missing.

@@ -61,13 +61,33 @@ void ApplyComboState(ControlWindow& window, const std::string& name, const Combo
     window.SetComboText(name, state.text);
 }
 
+// One save is one transaction: the routines write entry by entry as ever, into one copy of the
+// file in memory, which then replaces the file at once.
+CommitOutcome SaveInto(ControlWindow& window, std::string path, bool force,
+                       const FileReplaceCalls& calls) {
+    UseDefaultFileWhenEmpty(path);
+    IniFileSession session(path);
+    SaveRadioButtons(window, path);
+    SaveCheckBoxes(window, path);
+    SaveEditBoxes(window, path);
+    SaveComboBoxes(window, path, kPrinterComboBox);
+    return session.Commit(force, calls);
+}
+
 }  // namespace
 
 void RestoreControlStates(ControlWindow& window) {
-    RestoreControlStates(window, StateFilePath());
+    RestoreControlStates(window, CurrentStateFileLocations());
+}
+
+void RestoreControlStates(ControlWindow& window, const StateFileLocations& locations) {
+    RestoreControlStates(window, PathOf(locations, StateFileToRestore(locations)));
 }
 
 void RestoreControlStates(ControlWindow& window, std::string path) {
+    UseDefaultFileWhenEmpty(path);
+    // Every read below is served from one reading of the file.
+    const IniFileSession session(path);
     RestoreRadioButtons(window, path);
     RestoreCheckBoxes(window, path);
     RestoreEditBoxes(window, path);
@@ -75,14 +95,28 @@ void RestoreControlStates(ControlWindow& window, std::string path) {
 }
 
 void SaveControlStates(ControlWindow& window) {
-    SaveControlStates(window, StateFilePath());
+    SaveControlStates(window, CurrentStateFileLocations());
 }
 
-void SaveControlStates(ControlWindow& window, std::string path) {
-    SaveRadioButtons(window, path);
-    SaveCheckBoxes(window, path);
-    SaveEditBoxes(window, path);
-    SaveComboBoxes(window, path, kPrinterComboBox);
+StateSaveOutcome SaveControlStates(ControlWindow& window, const StateFileLocations& locations,
+                                   const FileReplaceCalls& calls) {
+    const StateFilePlace newer = StateFileToRestore(locations);
+    if (SaveInto(window, locations.besideProgram, newer == StateFilePlace::kFallback, calls) !=
+        CommitOutcome::kFailed) {
+        return StateSaveOutcome::kBesideProgram;
+    }
+    if (locations.fallback.empty()) return StateSaveOutcome::kFailed;
+    EnsureDirectory(locations.fallback.substr(0, locations.fallback.rfind('/')));
+    if (SaveInto(window, locations.fallback, newer == StateFilePlace::kBesideProgram, calls) !=
+        CommitOutcome::kFailed) {
+        return StateSaveOutcome::kFallback;
+    }
+    return StateSaveOutcome::kFailed;
+}
+
+CommitOutcome SaveControlStates(ControlWindow& window, std::string path,
+                                const FileReplaceCalls& calls) {
+    return SaveInto(window, std::move(path), false, calls);
 }
 
 int32_t RestoreRadioButtons(ControlWindow& window, std::string& path) {

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -175,6 +176,11 @@ protected:
     void StartProgram(const std::vector<std::pair<std::string, std::string>>& extraEnv = {}) {
         auto env = extraEnv;
         env.emplace_back("DISPLAY", display_.Name());
+        // Never the user's own configuration directory, where a save may go.
+        if (std::none_of(env.begin(), env.end(),
+                         [](const auto& e) { return e.first == "XDG_CONFIG_HOME"; })) {
+            env.emplace_back("XDG_CONFIG_HOME", (root_ / "config-home").string());
+        }
         pid_ = Spawn({program_.string()}, env, {"QT_QPA_PLATFORM"});
         ASSERT_GT(pid_, 0);
         ASSERT_TRUE(WaitUntil(

@@ -10,6 +10,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTimer>
+#include <cstdlib>
 #include <filesystem>
 
 #include "app/hidden_components.h"
@@ -60,8 +61,17 @@ protected:
         // The tests of this program run one at a time and own the data directory beside it.
         dataDirectory_ = fs::path(ProgramDirectory()) / "data";
         fs::remove_all(dataDirectory_);
+        // A save that cannot be stored beside the program goes to the configuration directory;
+        // never the user's own.
+        configHome_ = fs::path(ProgramDirectory()) / "config-home";
+        fs::remove_all(configHome_);
+        ::setenv("XDG_CONFIG_HOME", configHome_.c_str(), 1);
     }
-    void TearDown() override { fs::remove_all(dataDirectory_); }
+    void TearDown() override {
+        fs::remove_all(dataDirectory_);
+        fs::remove_all(configHome_);
+        ::unsetenv("XDG_CONFIG_HOME");
+    }
 
     // Starts a program whose preview and printout are recorded instead of shown.
     void StartProgram() {
@@ -95,6 +105,7 @@ protected:
     }
 
     fs::path dataDirectory_;
+    fs::path configHome_;
     RecordingMessages messages_;
     std::unique_ptr<Program> program_;
     std::vector<std::vector<std::string>> previews_;
@@ -150,6 +161,23 @@ TEST_F(ProgramTest, ChangedOptionsSurviveCloseAndRestart) {
     EXPECT_EQ(controls.ComboText("组合框_出题数量"), "30");
     EXPECT_EQ(controls.ComboCount("组合框_打印机"), 0);
     EXPECT_EQ(controls.EditText("编辑框1"), help);  // every line break back in its place
+}
+
+// A directory where the file should be: the close saves into the configuration directory
+// instead, and the next start restores from there.
+TEST_F(ProgramTest, ASaveThatCannotBeStoredBesideTheProgramIsKeptInTheConfigurationDirectory) {
+    fs::create_directories(dataDirectory_ / "config.abc" / "inner");
+    StartProgram();
+    program_->Controls().SetChecked("选择框_乘", true);
+    program_->Controls().SetEditText("编辑框_答案范围", "321");
+    ASSERT_TRUE(program_->Window().close());
+    const std::string fallback = (configHome_ / "vantrel-pelmora" / "config.abc").string();
+    EXPECT_EQ(ReadEntry(fallback, "编辑框", "编辑框_答案范围"), "321");
+    EXPECT_TRUE(fs::is_directory(dataDirectory_ / "config.abc" / "inner"));
+
+    StartProgram();
+    EXPECT_TRUE(program_->Controls().IsChecked("选择框_乘"));
+    EXPECT_EQ(program_->Controls().EditText("编辑框_答案范围"), "321");
 }
 
 TEST_F(ProgramTest, EveryPressGeneratesANewSheet) {

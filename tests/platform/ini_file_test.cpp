@@ -137,6 +137,81 @@ TEST_F(IniFileTest, UnreadableSectionHeaderEndsTheSectionBeforeIt) {
     EXPECT_EQ(ReadBytes(file_), "[s]\na=1\nb=3\n[\xff\xff]\nb=2\n");
 }
 
+const std::string kByteOrderMark = "\xef\xbb\xbf";
+
+TEST_F(IniFileTest, AByteOrderMarkIsIgnoredAndNotWrittenBack) {
+    WriteBytes(file_, kByteOrderMark + kCheckBoxHeaderGbk + "\r\n" + kAddFalseGbk + "\r\n");
+    EXPECT_EQ(ReadEntry(file_, "选择框", "选择框_加"), "假") << "the first section is found";
+    ASSERT_TRUE(WriteEntry(file_, "选择框", "选择框_加", "假"));
+    EXPECT_EQ(ReadBytes(file_).substr(0, 3), kByteOrderMark) << "no change, no write";
+
+    ASSERT_TRUE(WriteEntry(file_, "选择框", "选择框_减", "真"));
+    EXPECT_EQ(ReadBytes(file_),
+              kCheckBoxHeaderGbk + "\r\n" + kAddFalseGbk + "\r\n" + kSubtractTrueGbk + "\r\n");
+}
+
+TEST_F(IniFileTest, AByteOrderMarkLaterInTheFileIsNoMark) {
+    WriteBytes(file_, "[s]\r\n" + kByteOrderMark + "k=1\r\n");
+    EXPECT_EQ(ReadEntry(file_, "s", "k", "none"), "none");
+}
+
+// Entries of a line that is not valid GB18030, read as well as they can be.
+struct DamagedLine {
+    const char* name;
+    std::string line;
+    std::string key;
+    std::string value;  // what it reads as
+};
+
+std::ostream& operator<<(std::ostream& out, const DamagedLine& line) {
+    return out << line.name;
+}
+
+class DamagedLineTest : public IniFileTest, public ::testing::WithParamInterface<DamagedLine> {};
+
+TEST_P(DamagedLineTest, IsReadAndReplacedInPlace) {
+    const std::string before = "[s]\r\nfirst=1\r\n" + GetParam().line + "\r\nlast=2\r\n";
+    WriteBytes(file_, before);
+    EXPECT_EQ(ReadEntry(file_, "s", GetParam().key, "none"), GetParam().value);
+    EXPECT_EQ(ReadEntry(file_, "s", "last"), "2");
+
+    ASSERT_TRUE(WriteEntry(file_, "s", GetParam().key, "新"));
+    const std::string key = GetParam().line.substr(0, GetParam().line.find('=') + 1);
+    EXPECT_EQ(ReadBytes(file_), "[s]\r\nfirst=1\r\n" + key + "\xd0\xc2\r\nlast=2\r\n")
+        << "the value replaced where it was, no second entry";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, DamagedLineTest,
+    ::testing::Values(DamagedLine{"ByteFF",
+                                  "k=12\xff"
+                                  "3",
+                                  "k",
+                                  "12\uFFFD"
+                                  "3"},
+                      DamagedLine{"TruncatedCharacterAtTheEnd", "k=abc\xd6", "k", "abc\uFFFD"},
+                      DamagedLine{"LeadByteBeforeASpace", "k=\xd6 \xd6\xd0", "k", "\uFFFD 中"},
+                      DamagedLine{"EuroOfGbkBesideAnInvalidByte", "price=\x80\xff", "price",
+                                  "€\uFFFD"},
+                      DamagedLine{"ChineseKeyWithDamagedValue",
+                                  "\xd1\xa1\xd4\xf1\xbf\xf2_\xbc\xd3=\xfe", "选择框_加", "\uFFFD"},
+                      DamagedLine{"SpacesAroundTheKey", "  k\t= \xff ", "k", " \uFFFD "}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(IniFileTest, ADamagedKeyMatchesNoNameAndIsKept) {
+    WriteBytes(file_, "[s]\nk\xff=1\nk=2\n");
+    EXPECT_EQ(ReadEntry(file_, "s", "k"), "2");
+    ASSERT_TRUE(WriteEntry(file_, "s", "k", "3"));
+    EXPECT_EQ(ReadBytes(file_), "[s]\nk\xff=1\nk=3\n");
+}
+
+TEST_F(IniFileTest, ASectionHeaderWithDamagedBytesAfterItsNameStillCounts) {
+    WriteBytes(file_, "[s] \xff\xff\nk=1\n");
+    EXPECT_EQ(ReadEntry(file_, "s", "k"), "1");
+    ASSERT_TRUE(WriteEntry(file_, "s", "j", "2"));
+    EXPECT_EQ(ReadBytes(file_), "[s] \xff\xff\nk=1\nj=2\n");
+}
+
 TEST_F(IniFileTest, RefusesTextsThatCannotBeStoredFaithfully) {
     WriteBytes(file_, "[s]\r\nk=old\r\n");
     const std::vector<std::array<std::string, 3>> refused = {{"s", "k", "two\r\nlines"},
@@ -209,6 +284,18 @@ TEST_F(IniFileTest, ReplacementKeepsThePermissions) {
     struct stat info {};
     ASSERT_EQ(::stat(file_.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0640u);
+}
+
+TEST_F(IniFileTest, ReplacementKeepsTheOwner) {
+    if (::geteuid() != 0) GTEST_SKIP() << "only root can give a file another owner";
+    WriteBytes(file_, "[s]\r\nk=old\r\n");
+    ASSERT_EQ(::chown(file_.c_str(), 4321, 4322), 0);
+    ASSERT_TRUE(WriteEntry(file_, "s", "k", "new"));
+    struct stat info {};
+    ASSERT_EQ(::stat(file_.c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, 4321u);
+    EXPECT_EQ(info.st_gid, 4322u);
+    EXPECT_EQ(ReadEntry(file_, "s", "k"), "new");
 }
 
 TEST_F(IniFileTest, RewritingTheSameValueLeavesTheFileAlone) {
@@ -286,6 +373,51 @@ TEST_F(IniFileTest, FuzzWritesReadBackAndDisturbNothingElse) {
                 << "round " << round << ", wrote " << section << "/" << key << " into\n"
                 << file;
         }
+    }
+}
+
+// Random files and random series of writes: a series of writes into one document gives the
+// bytes that the same writes give one by one, each into a document parsed afresh from the bytes
+// of the write before, and every value written reads back from the document at once.
+TEST(IniDocumentTest, FuzzSeriesOfWritesEqualsWritesOneByOne) {
+    std::mt19937 random(99);
+    const std::vector<std::string> sections = {"选择框", "s", "编辑框", "新"};
+    const std::vector<std::string> keys = {"k", "选择框_加", "x", "新键"};
+    const std::vector<std::string> lines = {"[\xd1\xa1\xd4\xf1\xbf\xf2]",
+                                            "[s]",
+                                            "[s] \xff",
+                                            "k=1",
+                                            "x = 2 ",
+                                            "\xd1\xa1=3",
+                                            "; c",
+                                            "",
+                                            "k=\xff",
+                                            "[t]",
+                                            "junk \x80",
+                                            "[s",
+                                            "=v"};
+    auto pick = [&](const auto& list) { return list[random() % list.size()]; };
+    for (int round = 0; round < 400; ++round) {
+        std::string file = round % 7 == 0 ? "\xef\xbb\xbf" : "";
+        const int count = static_cast<int>(random() % 10);
+        for (int i = 0; i < count; ++i) {
+            file += pick(lines);
+            if (i + 1 < count || random() % 2 == 0) file += random() % 2 == 0 ? "\r\n" : "\n";
+        }
+        IniDocument together(file);
+        std::string oneByOne = file;
+        const int writes = 1 + static_cast<int>(random() % 6);
+        for (int w = 0; w < writes; ++w) {
+            const std::string section = pick(sections);
+            const std::string key = pick(keys);
+            const std::string value = "v" + std::to_string(random() % 3) + " 值";
+            ASSERT_TRUE(together.Write(section, key, value));
+            ASSERT_EQ(together.Read(section, key), value) << "round " << round;
+            IniDocument single(oneByOne);
+            ASSERT_TRUE(single.Write(section, key, value));
+            oneByOne = single.Bytes();
+        }
+        ASSERT_EQ(together.Bytes(), oneByOne) << "round " << round << " from\n" << file;
     }
 }
 
