@@ -38,6 +38,8 @@ void BM_Candidates(benchmark::State& state, const WorksheetSettings& settings, b
     evaluator.EngineObject()->SetNativeArithmetic(native);
     GenerationLimits limits;
     limits.timeBudget = std::chrono::minutes(10);
+    // Blind draws only: the exact search would answer these options without drawing.
+    limits.search = CandidateSearch::BlindOnly;
     uint64_t candidates = 0;
     uint64_t accepted = 0;
     for (auto _ : state) {

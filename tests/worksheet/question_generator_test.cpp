@@ -364,8 +364,9 @@ TEST_F(QuestionGeneratorTest, BoundariesNextToARefusalStillWork) {
 }
 
 TEST_F(QuestionGeneratorTest, TooStrictRunStopsAndSaysSo) {
-    // Six distinct numbers up to 100 with a product below 1000 exist, but very rarely.
-    const WorksheetSettings settings = Options({"*"}, 6, 100, 1000);
+    // Nine distinct numbers up to 32768 where the first exceeds the sum of the others by 0 or
+    // 1 exist, but so rarely that neither blind draws nor the exact search find 100 in time.
+    const WorksheetSettings settings = Options({"-"}, 9, 0, 2);
     GenerationLimits limits;
     limits.timeBudget = std::chrono::milliseconds(100);
     const auto started = std::chrono::steady_clock::now();
