@@ -272,19 +272,27 @@ public:
             const uint64_t budget = search == CandidateSearch::ExactOnly
                                         ? std::numeric_limits<uint64_t>::max()
                                         : kQuickSearchSteps;
-            if (const std::optional<GenerationOutcome> end = Exact(budget, false))
-                return Finish(*end);
+            if (const std::optional<GenerationOutcome> end = Exact(budget)) return Finish(*end);
         }
-        if (search != CandidateSearch::ExactOnly) {
-            const Clock::time_point blindUntil = search == CandidateSearch::Automatic
-                                                     ? Clock::now() + kBlindFirst
-                                                     : Clock::time_point::max();
-            if (const std::optional<GenerationOutcome> end = Blind(blindUntil)) return Finish(*end);
+        if (search == CandidateSearch::BlindOnly) {
+            if (const std::optional<GenerationOutcome> end = Blind(Clock::time_point::max()))
+                return Finish(*end);
         }
         if (search == CandidateSearch::Automatic) {
-            if (const std::optional<GenerationOutcome> end =
-                    Exact(std::numeric_limits<uint64_t>::max(), true))
+            // Blind draws for a while tell how long they would take for the whole sheet; when
+            // that is not well within the time left, the exact search gets its turn first.
+            const Clock::time_point blindStart = Clock::now();
+            if (const std::optional<GenerationOutcome> end = Blind(blindStart + kBlindFirst))
                 return Finish(*end);
+            const Clock::time_point now = Clock::now();
+            const int32_t found = Found();
+            const bool blindSuffices = found > 0 && (now - blindStart) * (wanted_ - found) / found <
+                                                        (watch_.Deadline() - now) * 6 / 10;
+            if (!blindSuffices) {
+                if (const std::optional<GenerationOutcome> end =
+                        Exact(std::numeric_limits<uint64_t>::max()))
+                    return Finish(*end);
+            }
             if (const std::optional<GenerationOutcome> end = Blind(Clock::time_point::max()))
                 return Finish(*end);
         }
@@ -296,7 +304,7 @@ private:
 
     // Steps of the first exact look: about a millisecond.
     static constexpr uint64_t kQuickSearchSteps = 400'000;
-    // Blind draws before the exact search gets its turn.
+    // Blind draws before deciding whether the exact search gets its turn.
     static constexpr std::chrono::milliseconds kBlindFirst{150};
     // Steps for finding out, after a sheet with repeats, how many different questions exist.
     static constexpr uint64_t kDistinctCountSteps = 20'000'000;
@@ -426,27 +434,18 @@ private:
 
     // The exact search: counts the acceptable candidates, then picks the questions still missing
     // by their probabilities. Nothing when it could not finish within the budget or the time
-    // left; Refused when it proved that no acceptable question exists. With `shareTime`, blind
-    // draws get as much time as the count, in slices between its steps, and may fill the sheet
-    // first.
-    std::optional<GenerationOutcome> Exact(uint64_t stepBudget, bool shareTime) {
+    // left; Refused when it proved that no acceptable question exists.
+    std::optional<GenerationOutcome> Exact(uint64_t stepBudget) {
         const SearchOrder order = OrderFor(settings_);
         std::optional<GenerationOutcome> stop;
         SearchLimits limits;
         limits.stepBudget = stepBudget;
         // The count may use half the time left, so the picking walk has as long again.
-        Clock::time_point sliceStart = Clock::now();
-        const Clock::time_point countUntil = sliceStart + (watch_.Deadline() - sliceStart) / 2;
+        const Clock::time_point countStart = Clock::now();
+        const Clock::time_point countUntil = countStart + (watch_.Deadline() - countStart) / 2;
         limits.keepGoing = [&] {
             stop = watch_.Check(Found(), wanted_);
-            if (stop) return false;
-            const Clock::time_point now = Clock::now();
-            if (shareTime) {
-                stop = Blind(now + (now - sliceStart));
-                if (stop) return false;
-                sliceStart = Clock::now();
-            }
-            return now < countUntil;
+            return !stop && Clock::now() < countUntil;
         };
         const SearchTotals totals = CountAcceptable(settings_, limits, order);
         if (stop) return stop;
