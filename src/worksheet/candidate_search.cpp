@@ -88,7 +88,6 @@ double MostLikelyCandidate(const DrawOdds& odds, int32_t n) {
 
 std::string CandidateText(const std::vector<int32_t>& operands, std::string_view operators) {
     std::string text;
-    text.reserve(operands.size() * 6);
     char digits[16];
     for (size_t i = 0; i < operands.size(); ++i) {
         if (i > 0) text.push_back(operators[i - 1]);

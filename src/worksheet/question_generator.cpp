@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <chrono>
+#include <functional>
 #include <limits>
 #include <optional>
 #include <random>
@@ -333,12 +334,21 @@ private:
         return std::move(result_);
     }
 
+    // Whether two questions of the sheet are the same: their texts' hashes are sorted, and only
+    // equal hashes are compared as texts.
     bool HasRepeats() const {
-        std::vector<std::string_view> texts;
-        texts.reserve(result_.questions.size());
-        for (const Question& q : result_.questions) texts.push_back(q.expression);
-        std::sort(texts.begin(), texts.end());
-        return std::adjacent_find(texts.begin(), texts.end()) != texts.end();
+        std::vector<std::pair<size_t, const std::string*>> hashes;
+        hashes.reserve(result_.questions.size());
+        for (const Question& q : result_.questions)
+            hashes.emplace_back(std::hash<std::string>{}(q.expression), &q.expression);
+        std::sort(hashes.begin(), hashes.end(),
+                  [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (size_t i = 1; i < hashes.size(); ++i) {
+            for (size_t j = i; j > 0 && hashes[j - 1].first == hashes[i].first; --j) {
+                if (*hashes[j - 1].second == *hashes[i].second) return true;
+            }
+        }
+        return false;
     }
 
     // Repeats on a full sheet may be chance or a sign that few questions exist; a bounded count
@@ -411,7 +421,10 @@ private:
         if (cuts && bounds_.Judge(chain, n - 1, operands.data(), 1) != ChainBounds::Verdict::Open)
             return false;
         for (int32_t i = 1; i < n; ++i) {
-            const char op = symbols_[static_cast<size_t>(operatorDraw() - 1)];
+            // With one operator every draw gives it; the draw itself changes nothing.
+            const char op = symbols_.size() == 1
+                                ? symbols_.front()
+                                : symbols_[static_cast<size_t>(operatorDraw() - 1)];
             int32_t v = operandDraw();
             for (int32_t j = 0; j < i;) {
                 if (operands[static_cast<size_t>(j)] == v) {
