@@ -109,53 +109,36 @@ ChainBounds::ChainBounds(const WorksheetSettings& settings, uint32_t largestOper
         multiply_ = multiply_ || c == '*';
         divide_ = divide_ || c == '/';
     }
-    // With both + and - every bound is open until the last operand.
-    canCut_ = !add_ || !subtract_;
+    // With both + and - every bound is open until the last operand, and so it is for × with ÷
+    // alone, one term that may grow or shrink without end.
+    canCut_ = (!add_ || !subtract_) && (add_ || subtract_ || !multiply_ || !divide_);
 }
 
-namespace {
+// The three bounds below count the values above `floor` as if none were used yet: a sum or
+// product of distinct unused values is never below that of the smallest values above the floor,
+// and a sum never above that of the largest values. The slack is a few values at most, and it
+// keeps the bounds cheap enough for every step of the blind loop.
 
-bool IsUsed(int32_t value, const int32_t* used, int32_t usedCount) {
-    return std::find(used, used + usedCount, value) != used + usedCount;
-}
-
-}  // namespace
-
-double ChainBounds::SmallestUnusedSum(int32_t k, const int32_t* used, int32_t usedCount,
-                                      int32_t floor) const {
-    double sum = 0;
-    for (int32_t v = floor + 1; k > 0 && v <= largest_; ++v) {
-        if (IsUsed(v, used, usedCount)) continue;
-        sum += v;
-        --k;
-    }
+double ChainBounds::SmallestUnusedSum(int32_t k, int32_t floor) const {
     // Fewer values than needed are left: no finish exists at all.
-    return k > 0 ? std::numeric_limits<double>::infinity() : sum;
+    if (static_cast<int64_t>(floor) + k > largest_) return std::numeric_limits<double>::infinity();
+    const double n = k;
+    return n * floor + n * (n + 1) / 2;
 }
 
-double ChainBounds::LargestUnusedSum(int32_t k, const int32_t* used, int32_t usedCount) const {
-    double sum = 0;
-    for (int32_t v = largest_; k > 0 && v >= 1; --v) {
-        if (IsUsed(v, used, usedCount)) continue;
-        sum += v;
-        --k;
-    }
-    return sum;
+double ChainBounds::LargestUnusedSum(int32_t k) const {
+    const double n = std::min(k, largest_);
+    return n * largest_ - n * (n - 1) / 2;
 }
 
-double ChainBounds::SmallestUnusedProduct(int32_t k, const int32_t* used, int32_t usedCount,
-                                          int32_t floor) const {
+double ChainBounds::SmallestUnusedProduct(int32_t k, int32_t floor) const {
+    if (static_cast<int64_t>(floor) + k > largest_) return std::numeric_limits<double>::infinity();
     double product = 1;
-    for (int32_t v = floor + 1; k > 0 && v <= largest_; ++v) {
-        if (IsUsed(v, used, usedCount)) continue;
-        product *= v;
-        --k;
-    }
-    return k > 0 ? std::numeric_limits<double>::infinity() : product;
+    for (int32_t v = floor + 1; v <= floor + k; ++v) product *= v;
+    return product;
 }
 
 ChainBounds::Verdict ChainBounds::Judge(const ChainValue& chain, int32_t remaining,
-                                        const int32_t* used, int32_t usedCount,
                                         int32_t floor) const {
     if (!canCut_ || remaining <= 0) return Verdict::Open;
     const double sum = chain.Sum();
@@ -170,9 +153,9 @@ ChainBounds::Verdict ChainBounds::Judge(const ChainValue& chain, int32_t remaini
         // but a term stays positive, so the closed sum is a floor either way.
         double least;
         if (onlyAdd) {
-            least = sum + term + SmallestUnusedSum(remaining, used, usedCount, floor);
+            least = sum + term + SmallestUnusedSum(remaining, floor);
         } else if (onlyMultiply) {
-            least = term * SmallestUnusedProduct(remaining, used, usedCount, floor);
+            least = term * SmallestUnusedProduct(remaining, floor);
         } else {
             least = divide_ ? sum : sum + term;
         }
@@ -181,10 +164,8 @@ ChainBounds::Verdict ChainBounds::Judge(const ChainValue& chain, int32_t remaini
     if (onlySubtract) {
         // Whole numbers throughout: the value falls by the remaining operands' sum.
         const double value = chain.Value();
-        if (value - SmallestUnusedSum(remaining, used, usedCount, floor) < 0)
-            return Verdict::TooSmall;
-        if (value - LargestUnusedSum(remaining, used, usedCount) >= answerRange_)
-            return Verdict::TooLarge;
+        if (value - SmallestUnusedSum(remaining, floor) < 0) return Verdict::TooSmall;
+        if (value - LargestUnusedSum(remaining) >= answerRange_) return Verdict::TooLarge;
     } else if (!add_) {
         // Every later term is subtracted. Without a divisor the open term only grows.
         if (!chain.FirstTerm()) {
@@ -198,8 +179,7 @@ ChainBounds::Verdict ChainBounds::Judge(const ChainValue& chain, int32_t remaini
         // stays far below the distance of such a fraction to the nearest whole number. A
         // quotient below the smallest product of the remaining divisors ends below 1.
         if (term != static_cast<double>(static_cast<int64_t>(term))) return Verdict::NotWhole;
-        if (term < SmallestUnusedProduct(remaining, used, usedCount, floor))
-            return Verdict::TooSmall;
+        if (term < SmallestUnusedProduct(remaining, floor)) return Verdict::TooSmall;
     }
     return Verdict::Open;
 }
@@ -285,11 +265,18 @@ private:
             nextCheck_ = steps_ + kStepsPerCheck;
             if (steps_ > limits_.stepBudget) {
                 Stop(SearchOutcome::OutOfBudget);
-            } else if (limits_.keepGoing && !limits_.keepGoing()) {
+            } else if (limits_.keepGoing && !limits_.keepGoing(Done())) {
                 Stop(SearchOutcome::Stopped);
             }
         }
         return !stopped_;
+    }
+
+    // How far the walk has come, by the first two operands' places in their loops.
+    double Done() const {
+        const double size = largest_;
+        const double second = n_ > 1 ? (operands_[1] - 1) / size : 0;
+        return (operands_[0] - 1 + std::clamp(second, 0.0, 1.0)) / size;
     }
 
     void Stop(SearchOutcome outcome) {
@@ -313,8 +300,7 @@ private:
             if (!Tick(1)) return;
             operands_[0] = x;
             const ChainValue chain(x);
-            const ChainBounds::Verdict verdict =
-                bounds_.Judge(chain, remaining, operands_.data(), 1, FloorAfter(0));
+            const ChainBounds::Verdict verdict = bounds_.Judge(chain, remaining, FloorAfter(0));
             if (verdict == ChainBounds::Verdict::TooLarge) break;  // the value rises with x
             if (verdict != ChainBounds::Verdict::Open) continue;
             const uint32_t weight = odds_.operandWeight[static_cast<size_t>(x - 1)];
@@ -344,8 +330,7 @@ private:
                 ChainValue next = chain;
                 next.Take(op.symbol, x);
                 operands_[static_cast<size_t>(i)] = x;
-                const ChainBounds::Verdict verdict =
-                    bounds_.Judge(next, remaining, operands_.data(), i + 1, FloorAfter(i));
+                const ChainBounds::Verdict verdict = bounds_.Judge(next, remaining, FloorAfter(i));
                 if (verdict != ChainBounds::Verdict::Open) {
                     if (StopsLoop(verdict, rises)) break;
                     continue;

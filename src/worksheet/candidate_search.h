@@ -109,21 +109,17 @@ public:
         NotWhole,  // every finish is a fraction
     };
 
-    // `used` holds the operands placed so far (the last one included), `remaining` how many
-    // operands are still to come.
-    // `floor`: every remaining operand is known to be larger than this (0 when nothing is known).
-    Verdict Judge(const ChainValue& chain, int32_t remaining, const int32_t* used,
-                  int32_t usedCount, int32_t floor = 0) const;
+    // `remaining`: how many operands are still to come; `floor`: every one of them is known to be
+    // larger than this (0 when nothing is known).
+    Verdict Judge(const ChainValue& chain, int32_t remaining, int32_t floor = 0) const;
 
     // Whether any bound can ever cut a chain short; false for choices such as + with -.
     bool CanCut() const { return canCut_; }
 
 private:
-    double SmallestUnusedSum(int32_t k, const int32_t* used, int32_t usedCount,
-                             int32_t floor) const;
-    double LargestUnusedSum(int32_t k, const int32_t* used, int32_t usedCount) const;
-    double SmallestUnusedProduct(int32_t k, const int32_t* used, int32_t usedCount,
-                                 int32_t floor) const;
+    double SmallestUnusedSum(int32_t k, int32_t floor) const;
+    double LargestUnusedSum(int32_t k) const;
+    double SmallestUnusedProduct(int32_t k, int32_t floor) const;
 
     bool add_ = false, subtract_ = false, multiply_ = false, divide_ = false;
     bool canCut_ = false;
@@ -177,8 +173,9 @@ std::string CandidateText(const std::vector<int32_t>& operands, std::string_view
 
 struct SearchLimits {
     uint64_t stepBudget = 0;
-    // Asked every few thousand steps; returning false stops the search.
-    std::function<bool()> keepGoing;
+    // Asked every few thousand steps with a rough share of the search done so far (from 0 to
+    // 1, judged by the first two operands); returning false stops the search.
+    std::function<bool(double done)> keepGoing;
 };
 
 // Visits every acceptable candidate of the options in a fixed order and totals them.

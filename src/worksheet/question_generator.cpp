@@ -305,6 +305,8 @@ private:
 
     // Steps of the first exact look: about a millisecond.
     static constexpr uint64_t kQuickSearchSteps = 400'000;
+    // How long an exact count runs before its progress may tell it to give up.
+    static constexpr std::chrono::milliseconds kLeastCountTime{40};
     // Blind draws before deciding whether the exact search gets its turn.
     static constexpr std::chrono::milliseconds kBlindFirst{150};
     // Steps for finding out, after a sheet with repeats, how many different questions exist.
@@ -418,8 +420,7 @@ private:
         operands[0] = operandDraw();
         ChainValue chain(operands[0]);
         const bool cuts = bounds_.CanCut();
-        if (cuts && bounds_.Judge(chain, n - 1, operands.data(), 1) != ChainBounds::Verdict::Open)
-            return false;
+        if (cuts && bounds_.Judge(chain, n - 1) != ChainBounds::Verdict::Open) return false;
         for (int32_t i = 1; i < n; ++i) {
             // With one operator every draw gives it; the draw itself changes nothing.
             const char op = symbols_.size() == 1
@@ -437,9 +438,7 @@ private:
             operands[static_cast<size_t>(i)] = v;
             operators[static_cast<size_t>(i - 1)] = op;
             chain.Take(op, v);
-            if (cuts && i + 1 < n &&
-                bounds_.Judge(chain, n - 1 - i, operands.data(), i + 1) !=
-                    ChainBounds::Verdict::Open)
+            if (cuts && i + 1 < n && bounds_.Judge(chain, n - 1 - i) != ChainBounds::Verdict::Open)
                 return false;
         }
         return IsAcceptableValue(chain.Value(), settings_.answerRange);
@@ -454,11 +453,18 @@ private:
         SearchLimits limits;
         limits.stepBudget = stepBudget;
         // The count may use half the time left, so the picking walk has as long again.
+        // A count that, by its progress, would take several times that long is left early, so
+        // the blind draws keep the time.
         const Clock::time_point countStart = Clock::now();
-        const Clock::time_point countUntil = countStart + (watch_.Deadline() - countStart) / 2;
-        limits.keepGoing = [&] {
+        const Clock::duration allowed = (watch_.Deadline() - countStart) / 2;
+        limits.keepGoing = [&](double done) {
             stop = watch_.Check(Found(), wanted_);
-            return !stop && Clock::now() < countUntil;
+            if (stop) return false;
+            const Clock::duration elapsed = Clock::now() - countStart;
+            if (elapsed >= allowed) return false;
+            return elapsed < kLeastCountTime ||
+                   done * 4 >= std::chrono::duration<double>(elapsed) /
+                                   std::chrono::duration<double>(allowed);
         };
         const SearchTotals totals = CountAcceptable(settings_, limits, order);
         if (stop) return stop;
@@ -474,7 +480,7 @@ private:
         if (distinct < static_cast<uint64_t>(wanted_)) result_.distinctQuestions = distinct;
 
         limits.stepBudget = std::numeric_limits<uint64_t>::max();
-        limits.keepGoing = [&] {
+        limits.keepGoing = [&](double) {
             stop = watch_.Check(Found(), wanted_);
             return !stop;
         };
