@@ -358,10 +358,12 @@ private:
     void CountDistinct() {
         SearchLimits limits;
         limits.stepBudget = kDistinctCountSteps;
-        const SearchTotals totals = CountAcceptable(settings_, limits);
-        if (totals.outcome == SearchOutcome::Finished &&
-            totals.count < static_cast<uint64_t>(wanted_))
-            result_.distinctQuestions = totals.count;
+        const SearchOrder order = OrderFor(settings_);
+        const SearchTotals totals = CountAcceptable(settings_, limits, order);
+        if (totals.outcome != SearchOutcome::Finished) return;
+        const int32_t firstFree = order == SearchOrder::Sets ? FirstFreeOperand(settings_) : 0;
+        const uint64_t distinct = OrdersOf(totals.count, settings_.operandCount - firstFree);
+        if (distinct < static_cast<uint64_t>(wanted_)) result_.distinctQuestions = distinct;
     }
 
     // Accepts a candidate when its value text passes; false when it does not.

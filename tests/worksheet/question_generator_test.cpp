@@ -393,6 +393,18 @@ TEST_F(QuestionGeneratorTest, FewDifferentQuestionsAreRepeatedAndCounted) {
     EXPECT_EQ(seen, (std::set<std::string>{"4/1/2=2", "4/2/1=2"}));
 }
 
+TEST_F(QuestionGeneratorTest, RepeatsFromBlindDrawsAreCountedToo) {
+    // Blind draws fill the sheet with repeats; a count afterwards tells how many exist.
+    const WorksheetSettings settings = Options({"-"}, 3, 4, 1000, 40);
+    GenerationLimits limits;
+    limits.search = CandidateSearch::BlindOnly;
+    const GenerationResult result = GenerateQuestions(settings, evaluator_, limits);
+    CheckQuestions(result, settings);
+    // 4-1-2, 4-2-1, 4-1-3, 4-3-1, 3-1-2 and 3-2-1.
+    ASSERT_TRUE(result.distinctQuestions.has_value());
+    EXPECT_EQ(*result.distinctQuestions, 6u);
+}
+
 TEST_F(QuestionGeneratorTest, OptionsWithoutAnyAcceptableQuestionAreRefusedAfterTheSearch) {
     // A chain of divisions of three distinct numbers up to 5 is whole only as 4/1/2 and 4/2/1,
     // whose value 2 the answer range 2 excludes; no simple bound sees that.
