@@ -156,8 +156,13 @@ ChainBounds::Verdict ChainBounds::Judge(const ChainValue& chain, int32_t remaini
             least = sum + term + SmallestUnusedSum(remaining, floor);
         } else if (onlyMultiply) {
             least = term * SmallestUnusedProduct(remaining, floor);
+        } else if (!divide_) {
+            // + and ×: an operand x added raises the value by x, one multiplied into a term of
+            // 1 or more by at least x - 1, so the remaining ones add at least their sum less
+            // their number.
+            least = sum + term + SmallestUnusedSum(remaining, floor) - remaining;
         } else {
-            least = divide_ ? sum : sum + term;
+            least = sum;
         }
         if (least >= answerRange_) return Verdict::TooLarge;
     }
