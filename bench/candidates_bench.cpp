@@ -1,5 +1,6 @@
 // How many candidate questions the generator draws and judges per second, with the plain
-// arithmetic computed natively and with every expression sent through the script interpreter.
+// arithmetic computed natively (candidates judged in double precision, only accepted ones
+// written out and evaluated) and with every expression sent through the script interpreter.
 
 #include <benchmark/benchmark.h>
 
@@ -19,7 +20,7 @@ WorksheetSettings InitialOptions() {
     settings.operandCount = 4;
     settings.numberRange = 100;
     settings.answerRange = 1000;
-    // Enough questions per run that the run's own set-up is a small part of the time.
+    // A run stops at the 100 questions a sheet places, however many are asked for.
     settings.questionCount = 1000;
     return settings;
 }
