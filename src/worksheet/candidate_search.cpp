@@ -329,6 +329,11 @@ private:
                 if (stopped_) return;
                 continue;
             }
+            if (!Weighted() && remaining == 1 && (op.symbol == '+' || op.symbol == '-')) {
+                LastTwo(i, chain, op.symbol);
+                if (stopped_) return;
+                continue;
+            }
             for (int32_t x = LeastAt(i); x <= largest_; ++x) {
                 if (!Tick(1)) return;
                 if (used_[static_cast<size_t>(x)]) continue;
@@ -347,6 +352,31 @@ private:
                 used_[static_cast<size_t>(x)] = false;
                 if (stopped_) return;
             }
+        }
+    }
+
+    // The last two operands of a set of sums or differences of whole numbers, x below y: the
+    // value is whole for every pair, and the y that keep it from 0 to below the answer range
+    // form an interval that follows from x directly.
+    void LastTwo(int32_t i, const ChainValue& chain, char op) {
+        operators_[static_cast<size_t>(i)] = op;
+        const double before = chain.Value();
+        const double range = static_cast<double>(answerRange_);
+        for (int32_t x = LeastAt(i); x < largest_; ++x) {
+            if (!Tick(1)) return;
+            if (used_[static_cast<size_t>(x)]) continue;
+            const double after = op == '+' ? before + x : before - x;
+            // Sums: after + y below the range. Differences: after - y from 0 to below it.
+            const double lowest = op == '+' ? -after : after - range + 1;
+            const double highest = op == '+' ? range - 1 - after : after;
+            // Both ends only fall behind x + 1 as x grows.
+            if (highest < x + 1) break;
+            const auto from = static_cast<int32_t>(std::max<double>(x + 1, lowest));
+            const auto to = static_cast<int32_t>(std::min<double>(largest_, highest));
+            if (from > to) continue;
+            operands_[static_cast<size_t>(i)] = x;
+            Interval(from, to);
+            if (stopped_) return;
         }
     }
 

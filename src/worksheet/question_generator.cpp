@@ -280,9 +280,15 @@ public:
                 return Finish(*end);
         }
         if (search == CandidateSearch::Automatic) {
+            // Easy options fill the sheet with blind draws at once; middling ones are then
+            // decided by a longer exact look.
+            const Clock::time_point blindStart = Clock::now();
+            if (const std::optional<GenerationOutcome> end = Blind(blindStart + kBlindQuick))
+                return Finish(*end);
+            if (const std::optional<GenerationOutcome> end = Exact(kMiddleSearchSteps))
+                return Finish(*end);
             // Blind draws for a while tell how long they would take for the whole sheet; when
             // that is not well within the time left, the exact search gets its turn first.
-            const Clock::time_point blindStart = Clock::now();
             if (const std::optional<GenerationOutcome> end = Blind(blindStart + kBlindFirst))
                 return Finish(*end);
             const Clock::time_point now = Clock::now();
@@ -305,6 +311,10 @@ private:
 
     // Steps of the first exact look: about a millisecond.
     static constexpr uint64_t kQuickSearchSteps = 400'000;
+    // Blind draws after it, enough for options that accept one candidate in a few thousand.
+    static constexpr std::chrono::milliseconds kBlindQuick{20};
+    // Steps of the second exact look: some tens of milliseconds.
+    static constexpr uint64_t kMiddleSearchSteps = 10'000'000;
     // How long an exact count runs before its progress may tell it to give up.
     static constexpr std::chrono::milliseconds kLeastCountTime{40};
     // Blind draws before deciding whether the exact search gets its turn.
