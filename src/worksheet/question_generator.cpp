@@ -82,7 +82,11 @@ public:
     int32_t operator()() {
         const uint32_t t = source_.Next();
         const uint32_t x = t * 214013u + 2531011u;
-        const uint32_t r = (x >> 16) & 32767u;
+        return FromBits((x >> 16) & 32767u);
+    }
+
+    // The draw for the 15 bits r (0 to 32767) that the linear congruential step gives.
+    int32_t FromBits(uint32_t r) const {
         // offset = r mod width. It is r itself when r is below the width (always so for widths
         // beyond 32768, and for the width 0 that stands for 2^32). Otherwise the quotient comes
         // from a multiplication: with c = ceil(2^30 / width), floor(r * c / 2^30) equals
@@ -103,6 +107,30 @@ private:
     uint32_t low_;
     uint32_t width_;
     uint64_t reciprocal_;
+};
+
+// The 15 bits of r for many draws at once. The linear congruential step maps the 2^32 values
+// of t one to one onto those of x, so for a uniform t its bits 16 to 30 are 15 uniform bits,
+// exactly as any 15 bits of the source are: four draws come from two steps of the source.
+class DrawBits {
+public:
+    explicit DrawBits(Pcg32& source) : source_(source) {}
+
+    uint32_t Next() {
+        if (left_ == 0) {
+            pool_ = (uint64_t{source_.Next()} << 32) | source_.Next();
+            left_ = 4;
+        }
+        --left_;
+        const auto r = static_cast<uint32_t>(pool_ & 32767u);
+        pool_ >>= 15;
+        return r;
+    }
+
+private:
+    Pcg32& source_;
+    uint64_t pool_ = 0;
+    int left_ = 0;
 };
 
 // Appends the operands to the buffer in decimal, "|" after each but the last: 12|7|30. The
@@ -347,20 +375,20 @@ private:
     }
 
     // Whether two questions of the sheet are the same: their texts' hashes are sorted, and only
-    // equal hashes are compared as texts.
+    // texts with equal hashes are compared.
     bool HasRepeats() const {
-        std::vector<std::pair<size_t, const std::string*>> hashes;
+        std::vector<size_t> hashes;
         hashes.reserve(result_.questions.size());
         for (const Question& q : result_.questions)
-            hashes.emplace_back(std::hash<std::string>{}(q.expression), &q.expression);
-        std::sort(hashes.begin(), hashes.end(),
-                  [](const auto& a, const auto& b) { return a.first < b.first; });
-        for (size_t i = 1; i < hashes.size(); ++i) {
-            for (size_t j = i; j > 0 && hashes[j - 1].first == hashes[i].first; --j) {
-                if (*hashes[j - 1].second == *hashes[i].second) return true;
-            }
-        }
-        return false;
+            hashes.push_back(std::hash<std::string>{}(q.expression));
+        std::sort(hashes.begin(), hashes.end());
+        if (std::adjacent_find(hashes.begin(), hashes.end()) == hashes.end()) return false;
+        // Equal hashes, rarely from different texts: compare the texts themselves.
+        std::vector<std::string_view> texts;
+        texts.reserve(result_.questions.size());
+        for (const Question& q : result_.questions) texts.push_back(q.expression);
+        std::sort(texts.begin(), texts.end());
+        return std::adjacent_find(texts.begin(), texts.end()) != texts.end();
     }
 
     // Repeats on a full sheet may be chance or a sign that few questions exist; a bounded count
@@ -391,6 +419,7 @@ private:
         const uint64_t perCheck = nativeDecides_ ? kNativeCandidatesPerCheck : kCandidatesPerCheck;
         RangeDraw operandDraw(1, settings_.numberRange);
         RangeDraw operatorDraw(1, static_cast<int32_t>(symbols_.size()));
+        DrawBits bits(RandomSource());
         const int32_t n = settings_.operandCount;
         std::vector<int32_t> operands(static_cast<size_t>(n));
         std::string operators(static_cast<size_t>(n - 1), '+');
@@ -416,7 +445,7 @@ private:
                 continue;
             }
             ++result_.candidates;
-            if (!DrawNative(operandDraw, operatorDraw, operands, operators)) continue;
+            if (!DrawNative(bits, operandDraw, operatorDraw, operands, operators)) continue;
             // Counted once above; Offer counts again.
             --result_.candidates;
             Offer(CandidateText(operands, operators));
@@ -426,22 +455,23 @@ private:
 
     // One blind candidate judged in double precision; false as soon as it cannot be accepted.
     // The operands are drawn with the redraw of equal values, the operators one per gap.
-    bool DrawNative(RangeDraw& operandDraw, RangeDraw& operatorDraw, std::vector<int32_t>& operands,
-                    std::string& operators) {
+    bool DrawNative(DrawBits& bits, const RangeDraw& operandDraw, const RangeDraw& operatorDraw,
+                    std::vector<int32_t>& operands, std::string& operators) {
         const int32_t n = settings_.operandCount;
-        operands[0] = operandDraw();
+        operands[0] = operandDraw.FromBits(bits.Next());
         ChainValue chain(operands[0]);
         const bool cuts = bounds_.CanCut();
         if (cuts && bounds_.Judge(chain, n - 1) != ChainBounds::Verdict::Open) return false;
         for (int32_t i = 1; i < n; ++i) {
             // With one operator every draw gives it; the draw itself changes nothing.
-            const char op = symbols_.size() == 1
-                                ? symbols_.front()
-                                : symbols_[static_cast<size_t>(operatorDraw() - 1)];
-            int32_t v = operandDraw();
+            const char op =
+                symbols_.size() == 1
+                    ? symbols_.front()
+                    : symbols_[static_cast<size_t>(operatorDraw.FromBits(bits.Next()) - 1)];
+            int32_t v = operandDraw.FromBits(bits.Next());
             for (int32_t j = 0; j < i;) {
                 if (operands[static_cast<size_t>(j)] == v) {
-                    v = operandDraw();
+                    v = operandDraw.FromBits(bits.Next());
                     j = 0;
                 } else {
                     ++j;
