@@ -1,5 +1,7 @@
 #include "app/sheet_set_run.h"
 
+#include <algorithm>
+
 #include "settings/control_state_file.h"
 
 int32_t ReadSheetCount(const ControlWindow& window) {
@@ -19,6 +21,11 @@ std::optional<SheetSet> GenerateSheetSet(int32_t count, const SheetRun& run) {
         set.Add(table);
     }
     return set;
+}
+
+void HeldMessages::Show(const std::string& text, int32_t style) {
+    const std::pair<std::string, int32_t> message(text, style);
+    if (std::find(held_.begin(), held_.end(), message) == held_.end()) held_.push_back(message);
 }
 
 void HeldMessages::ShowOn(MessageBox& messages) {

@@ -39,7 +39,9 @@ std::optional<SheetSet> GenerateSheetSet(int32_t count, const SheetRun& run);
 // its progress has gone away, and not in the middle of it.
 class HeldMessages : public MessageBox {
 public:
-    void Show(const std::string& text, int32_t style) override { held_.emplace_back(text, style); }
+    // Holds the message unless the very same one is held already: every sheet of a set with the
+    // same options says the same (a sheet that must repeat questions, say), and once is enough.
+    void Show(const std::string& text, int32_t style) override;
     // Shows the held messages, in order, on `messages` and forgets them.
     void ShowOn(MessageBox& messages);
 

@@ -17,6 +17,11 @@ int32_t SelectedItemNumber(const ControlWindow& window, const char* combo) {
 
 }  // namespace
 
+std::string FewDistinctQuestionsText(uint64_t distinct, size_t onSheet) {
+    return "按现在的选项，只有" + std::to_string(distinct) + "道不同的题，少于这张卷子上的" +
+           std::to_string(onSheet) + "道题，所以有些题会重复出现。";
+}
+
 WorksheetSettings ReadWorksheetSettings(const ControlWindow& window) {
     using namespace option_control;
     WorksheetSettings settings;
@@ -62,6 +67,10 @@ bool RunGeneration(std::optional<double> moment, ControlWindow& window,
     settings.showAnswers = window.IsChecked(option_control::kShowAnswers);
     FillWorksheetGrid(settings, result.questions, moment ? *moment : CurrentAutomationDate(),
                       provider, source);
+    if (result.distinctQuestions) {
+        messages.Show(FewDistinctQuestionsText(*result.distinctQuestions, result.questions.size()),
+                      MessageBox::kInformation);
+    }
     return true;
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "output/message_box.h"
 #include "platform/data_provider.h"
@@ -39,12 +41,18 @@ struct GenerationFeedback {
     std::function<void()> finished;
 };
 
+// The information shown when the options admit only `distinct` different questions, fewer than
+// the `onSheet` questions of the sheet, which therefore repeats some.
+std::string FewDistinctQuestionsText(uint64_t distinct, size_t onSheet);
+
 // One generation run, as started by the preview and print buttons: reads the options, generates
 // the questions within the generator's default time budget and, when every question was found,
 // lays the sheet out in the provider through the data source. Returns true when the sheet holds
 // a newly generated worksheet. Options that cannot give a sheet are refused with an error box,
 // options too strict to give one in time with a warning box, each saying why; a cancelled run
-// shows nothing. In those cases the sheet keeps what it held.
+// shows nothing. In those cases the sheet keeps what it held. A sheet that must repeat questions,
+// because fewer different ones exist, is made and then explained in an information box, before
+// the caller previews or prints it.
 bool GenerateWorksheet(ControlWindow& window, GenericDataProvider& provider, DataSource& source,
                        MessageBox& messages, const GenerationFeedback& feedback = {});
 

@@ -167,6 +167,19 @@ std::optional<std::string> ReasonToRefuse(const WorksheetSettings& settings) {
     return BoundForOperators(ops, n, largest, answerRange);
 }
 
+std::string NoAcceptableQuestionReason(const WorksheetSettings& settings) {
+    std::string signs;
+    for (const std::string& symbol : settings.operators) {
+        if (!signs.empty()) signs += "、";
+        signs += symbol == "*" ? "×" : symbol == "/" ? "÷" : symbol;
+    }
+    return "按现在的选项一道题也出不了：逐一检查了用" + signs + "把" +
+           Number(settings.operandCount) + "个1到" + Number(LargestOperand(settings.numberRange)) +
+           "之间互不相同的数连起来的所有算式，没有一个的得数是小于" + Number(settings.answerRange) +
+           "、不小于0的整数。请增大答案范围或数字范围、减少每题的数字个数，或多勾选几种运算后再试"
+           "。";
+}
+
 std::string TooStrictReason(const WorksheetSettings& settings, int32_t found, uint64_t candidates,
                             std::chrono::milliseconds elapsed) {
     const auto has = [&settings](const char* symbol) {

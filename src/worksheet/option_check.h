@@ -17,6 +17,10 @@ int32_t LargestOperand(int32_t numberRange);
 // as multiplication alone when even 1×2×…×n is not below the answer range.
 std::optional<std::string> ReasonToRefuse(const WorksheetSettings& settings);
 
+// Why options were refused after a search through every possible question found none that is
+// acceptable, in Chinese.
+std::string NoAcceptableQuestionReason(const WorksheetSettings& settings);
+
 // Why a run gave up after `candidates` tries in `elapsed` with only `found` questions, and what
 // the user can loosen, in Chinese.
 std::string TooStrictReason(const WorksheetSettings& settings, int32_t found, uint64_t candidates,

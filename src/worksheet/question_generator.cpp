@@ -3,13 +3,18 @@
 #include <algorithm>
 #include <charconv>
 #include <chrono>
+#include <functional>
 #include <limits>
 #include <optional>
 #include <random>
+#include <type_traits>
 
+#include "platform/script_engine.h"
+#include "worksheet/candidate_search.h"
 #include "worksheet/expression_evaluator.h"
 #include "worksheet/option_check.h"
 #include "worksheet/text_buffer.h"
+#include "worksheet/worksheet_layout.h"
 
 namespace {
 
@@ -77,7 +82,11 @@ public:
     int32_t operator()() {
         const uint32_t t = source_.Next();
         const uint32_t x = t * 214013u + 2531011u;
-        const uint32_t r = (x >> 16) & 32767u;
+        return FromBits((x >> 16) & 32767u);
+    }
+
+    // The draw for the 15 bits r (0 to 32767) that the linear congruential step gives.
+    int32_t FromBits(uint32_t r) const {
         // offset = r mod width. It is r itself when r is below the width (always so for widths
         // beyond 32768, and for the width 0 that stands for 2^32). Otherwise the quotient comes
         // from a multiplication: with c = ceil(2^30 / width), floor(r * c / 2^30) equals
@@ -98,6 +107,30 @@ private:
     uint32_t low_;
     uint32_t width_;
     uint64_t reciprocal_;
+};
+
+// The 15 bits of r for many draws at once. The linear congruential step maps the 2^32 values
+// of t one to one onto those of x, so for a uniform t its bits 16 to 30 are 15 uniform bits,
+// exactly as any 15 bits of the source are: four draws come from two steps of the source.
+class DrawBits {
+public:
+    explicit DrawBits(Pcg32& source) : source_(source) {}
+
+    uint32_t Next() {
+        if (left_ == 0) {
+            pool_ = (uint64_t{source_.Next()} << 32) | source_.Next();
+            left_ = 4;
+        }
+        --left_;
+        const auto r = static_cast<uint32_t>(pool_ & 32767u);
+        pool_ >>= 15;
+        return r;
+    }
+
+private:
+    Pcg32& source_;
+    uint64_t pool_ = 0;
+    int left_ = 0;
 };
 
 // Appends the operands to the buffer in decimal, "|" after each but the last: 12|7|30. The
@@ -160,6 +193,8 @@ public:
         if (now >= deadline_) return GenerationOutcome::TooStrict;
         return std::nullopt;
     }
+
+    Clock::time_point Deadline() const { return deadline_; }
 
     std::chrono::milliseconds Elapsed() const {
         return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start_);
@@ -241,52 +276,358 @@ bool IsAcceptableAnswer(std::string_view answer, int32_t answerRange) {
 
 namespace {
 
-// The candidate loop, for any callable that gives the value text of an expression; a template so
-// that the evaluator's call costs no indirection.
+// The blind loop and the exact search of one run. `Value` is any callable that gives the value
+// text of an expression; a template so that the evaluator's call costs no indirection.
+template <typename Value>
+class Generation {
+public:
+    Generation(const WorksheetSettings& settings, Value& value, const GenerationLimits& limits,
+               bool nativeDecides)
+        : settings_(settings),
+          value_(value),
+          limits_(limits),
+          nativeDecides_(nativeDecides),
+          wanted_(std::min(settings.questionCount, kSheetQuestionSlots)),
+          watch_(limits),
+          bounds_(settings, DistinctValuesInRange(1, settings.numberRange)) {
+        for (const std::string& symbol : settings.operators) symbols_.push_back(symbol.front());
+    }
+
+    GenerationResult Run() {
+        result_.questions.reserve(static_cast<size_t>(wanted_));
+        const CandidateSearch search = limits_.search;
+        if (search != CandidateSearch::BlindOnly) {
+            // Small option sets are decided at once: proved empty, or sampled exactly.
+            const uint64_t budget = search == CandidateSearch::ExactOnly
+                                        ? std::numeric_limits<uint64_t>::max()
+                                        : kQuickSearchSteps;
+            if (const std::optional<GenerationOutcome> end = Exact(budget)) return Finish(*end);
+        }
+        if (search == CandidateSearch::BlindOnly) {
+            if (const std::optional<GenerationOutcome> end = Blind(Clock::time_point::max()))
+                return Finish(*end);
+        }
+        if (search == CandidateSearch::Automatic) {
+            // Easy options fill the sheet with blind draws at once; middling ones are then
+            // decided by a longer exact look.
+            const Clock::time_point blindStart = Clock::now();
+            if (const std::optional<GenerationOutcome> end = Blind(blindStart + kBlindQuick))
+                return Finish(*end);
+            if (const std::optional<GenerationOutcome> end = Exact(kMiddleSearchSteps))
+                return Finish(*end);
+            // Blind draws for a while tell how long they would take for the whole sheet; when
+            // that is not well within the time left, the exact search gets its turn first.
+            if (const std::optional<GenerationOutcome> end = Blind(blindStart + kBlindFirst))
+                return Finish(*end);
+            const Clock::time_point now = Clock::now();
+            const int32_t found = Found();
+            const bool blindSuffices = found > 0 && (now - blindStart) * (wanted_ - found) / found <
+                                                        (watch_.Deadline() - now) * 6 / 10;
+            if (!blindSuffices) {
+                if (const std::optional<GenerationOutcome> end =
+                        Exact(std::numeric_limits<uint64_t>::max()))
+                    return Finish(*end);
+            }
+            if (const std::optional<GenerationOutcome> end = Blind(Clock::time_point::max()))
+                return Finish(*end);
+        }
+        return Finish(GenerationOutcome::TooStrict);
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    // Steps of the first exact look: about a millisecond.
+    static constexpr uint64_t kQuickSearchSteps = 400'000;
+    // Blind draws after it, enough for options that accept one candidate in a few thousand.
+    static constexpr std::chrono::milliseconds kBlindQuick{20};
+    // Steps of the second exact look: some tens of milliseconds.
+    static constexpr uint64_t kMiddleSearchSteps = 10'000'000;
+    // How long an exact count runs before its progress may tell it to give up.
+    static constexpr std::chrono::milliseconds kLeastCountTime{40};
+    // Blind draws before deciding whether the exact search gets its turn.
+    static constexpr std::chrono::milliseconds kBlindFirst{150};
+    // Steps for finding out, after a sheet with repeats, how many different questions exist.
+    static constexpr uint64_t kDistinctCountSteps = 20'000'000;
+
+    int32_t Found() const { return static_cast<int32_t>(result_.questions.size()); }
+
+    GenerationResult Finish(GenerationOutcome outcome) {
+        result_.outcome = outcome;
+        switch (outcome) {
+            case GenerationOutcome::Complete:
+                result_.reason.clear();
+                if (!result_.distinctQuestions && HasRepeats()) CountDistinct();
+                break;
+            case GenerationOutcome::Cancelled:
+                result_.reason = "出题已取消。";
+                break;
+            case GenerationOutcome::TooStrict:
+                result_.reason =
+                    TooStrictReason(settings_, Found(), result_.candidates, watch_.Elapsed());
+                break;
+            case GenerationOutcome::Refused:
+                result_.questions.clear();
+                result_.reason = NoAcceptableQuestionReason(settings_);
+                break;
+        }
+        return std::move(result_);
+    }
+
+    // Whether two questions of the sheet are the same: their texts' hashes are sorted, and only
+    // texts with equal hashes are compared.
+    bool HasRepeats() const {
+        std::vector<size_t> hashes;
+        hashes.reserve(result_.questions.size());
+        for (const Question& q : result_.questions)
+            hashes.push_back(std::hash<std::string>{}(q.expression));
+        std::sort(hashes.begin(), hashes.end());
+        if (std::adjacent_find(hashes.begin(), hashes.end()) == hashes.end()) return false;
+        // Equal hashes, rarely from different texts: compare the texts themselves.
+        std::vector<std::string_view> texts;
+        texts.reserve(result_.questions.size());
+        for (const Question& q : result_.questions) texts.push_back(q.expression);
+        std::sort(texts.begin(), texts.end());
+        return std::adjacent_find(texts.begin(), texts.end()) != texts.end();
+    }
+
+    // Repeats on a full sheet may be chance or a sign that few questions exist; a bounded count
+    // tells which.
+    void CountDistinct() {
+        SearchLimits limits;
+        limits.stepBudget = kDistinctCountSteps;
+        const SearchOrder order = OrderFor(settings_);
+        const SearchTotals totals = CountAcceptable(settings_, limits, order);
+        if (totals.outcome != SearchOutcome::Finished) return;
+        const int32_t firstFree = order == SearchOrder::Sets ? FirstFreeOperand(settings_) : 0;
+        const uint64_t distinct = OrdersOf(totals.count, settings_.operandCount - firstFree);
+        if (distinct < static_cast<uint64_t>(wanted_)) result_.distinctQuestions = distinct;
+    }
+
+    // Accepts a candidate when its value text passes; false when it does not.
+    bool Offer(const std::string& expression) {
+        std::string answer = value_(expression);
+        ++result_.candidates;
+        if (!IsAcceptableAnswer(answer, settings_.answerRange)) return false;
+        AddQuestion(result_.questions, expression, std::move(answer));
+        return true;
+    }
+
+    // Blind draws until the sheet is full (Complete), the run must end (Cancelled, TooStrict)
+    // or `until` has come (nothing).
+    std::optional<GenerationOutcome> Blind(Clock::time_point until) {
+        const uint64_t perCheck = nativeDecides_ ? kNativeCandidatesPerCheck : kCandidatesPerCheck;
+        RangeDraw operandDraw(1, settings_.numberRange);
+        RangeDraw operatorDraw(1, static_cast<int32_t>(symbols_.size()));
+        DrawBits bits(RandomSource());
+        const int32_t n = settings_.operandCount;
+        std::vector<int32_t> operands(static_cast<size_t>(n));
+        std::string operators(static_cast<size_t>(n - 1), '+');
+        TextBuffer buffer;
+        std::string expression;
+        uint64_t sinceCheck = perCheck;
+        while (Found() != wanted_) {
+            if (++sinceCheck >= perCheck) {
+                sinceCheck = 0;
+                if (const std::optional<GenerationOutcome> stop = watch_.Check(Found(), wanted_))
+                    return stop;
+                if (Clock::now() >= until) return std::nullopt;
+            }
+            if (!nativeDecides_) {
+                // Every candidate goes to the value function, built as the template 12|7|30 whose
+                // gaps are then filled.
+                DrawDistinctOperands(n, 1, settings_.numberRange, operands);
+                WriteOperandTemplate(operands, buffer);
+                expression.assign(buffer.Text());
+                FillOperatorGaps(expression, settings_.operators);
+                Offer(expression);
+                buffer.Clear();
+                continue;
+            }
+            ++result_.candidates;
+            if (!DrawNative(bits, operandDraw, operatorDraw, operands, operators)) continue;
+            // Counted once above; Offer counts again.
+            --result_.candidates;
+            Offer(CandidateText(operands, operators));
+        }
+        return GenerationOutcome::Complete;
+    }
+
+    // One blind candidate judged in double precision; false as soon as it cannot be accepted.
+    // The operands are drawn with the redraw of equal values, the operators one per gap.
+    bool DrawNative(DrawBits& bits, const RangeDraw& operandDraw, const RangeDraw& operatorDraw,
+                    std::vector<int32_t>& operands, std::string& operators) {
+        const int32_t n = settings_.operandCount;
+        operands[0] = operandDraw.FromBits(bits.Next());
+        ChainValue chain(operands[0]);
+        const bool cuts = bounds_.CanCut();
+        if (cuts && bounds_.Judge(chain, n - 1) != ChainBounds::Verdict::Open) return false;
+        for (int32_t i = 1; i < n; ++i) {
+            // With one operator every draw gives it; the draw itself changes nothing.
+            const char op =
+                symbols_.size() == 1
+                    ? symbols_.front()
+                    : symbols_[static_cast<size_t>(operatorDraw.FromBits(bits.Next()) - 1)];
+            int32_t v = operandDraw.FromBits(bits.Next());
+            for (int32_t j = 0; j < i;) {
+                if (operands[static_cast<size_t>(j)] == v) {
+                    v = operandDraw.FromBits(bits.Next());
+                    j = 0;
+                } else {
+                    ++j;
+                }
+            }
+            operands[static_cast<size_t>(i)] = v;
+            operators[static_cast<size_t>(i - 1)] = op;
+            chain.Take(op, v);
+            if (cuts && i + 1 < n && bounds_.Judge(chain, n - 1 - i) != ChainBounds::Verdict::Open)
+                return false;
+        }
+        return IsAcceptableValue(chain.Value(), settings_.answerRange);
+    }
+
+    // The exact search: counts the acceptable candidates, then picks the questions still missing
+    // by their probabilities. Nothing when it could not finish within the budget or the time
+    // left; Refused when it proved that no acceptable question exists.
+    std::optional<GenerationOutcome> Exact(uint64_t stepBudget) {
+        const SearchOrder order = OrderFor(settings_);
+        std::optional<GenerationOutcome> stop;
+        SearchLimits limits;
+        limits.stepBudget = stepBudget;
+        // The count may use half the time left, so the picking walk has as long again.
+        // A count that, by its progress, would take several times that long is left early, so
+        // the blind draws keep the time.
+        const Clock::time_point countStart = Clock::now();
+        const Clock::duration allowed = (watch_.Deadline() - countStart) / 2;
+        limits.keepGoing = [&](double done) {
+            stop = watch_.Check(Found(), wanted_);
+            if (stop) return false;
+            const Clock::duration elapsed = Clock::now() - countStart;
+            if (elapsed >= allowed) return false;
+            return elapsed < kLeastCountTime ||
+                   done * 4 >= std::chrono::duration<double>(elapsed) /
+                                   std::chrono::duration<double>(allowed);
+        };
+        const SearchTotals totals = CountAcceptable(settings_, limits, order);
+        if (stop) return stop;
+        if (totals.outcome != SearchOutcome::Finished) return std::nullopt;
+        if (totals.count == 0) {
+            // A proof, unless a question was found already, which would mean the native
+            // arithmetic and the evaluator disagree; then the blind loop goes on.
+            if (Found() == 0) return GenerationOutcome::Refused;
+            return std::nullopt;
+        }
+        const int32_t firstFree = order == SearchOrder::Sets ? FirstFreeOperand(settings_) : 0;
+        const uint64_t distinct = OrdersOf(totals.count, settings_.operandCount - firstFree);
+        if (distinct < static_cast<uint64_t>(wanted_)) result_.distinctQuestions = distinct;
+
+        limits.stepBudget = std::numeric_limits<uint64_t>::max();
+        limits.keepGoing = [&](double) {
+            stop = watch_.Check(Found(), wanted_);
+            return !stop;
+        };
+        const DrawOdds odds = BlindDrawOdds(settings_);
+        const double mostLikely = MostLikelyCandidate(odds, settings_.operandCount);
+        Pcg32& source = RandomSource();
+        // A candidate the evaluator rejects although the native arithmetic accepted it is
+        // dropped; more rounds replace it (and the candidates that rejection turned down), then
+        // the blind loop takes over.
+        for (int round = 0; round < 12 && Found() != wanted_; ++round) {
+            const size_t missing = static_cast<size_t>(wanted_ - Found());
+            const size_t proposals =
+                order == SearchOrder::Sets ? missing + missing / 2 + 8 : missing;
+            std::vector<double> targets(proposals);
+            for (double& t : targets) t = UniformUnit(source) * totals.probability;
+            std::sort(targets.begin(), targets.end());
+            std::vector<ExactCandidate> picks;
+            picks.reserve(proposals);
+            const SearchTotals walk = PickAcceptable(settings_, limits, targets, picks, order);
+            if (stop) return stop;
+            if (walk.outcome != SearchOutcome::Finished) return std::nullopt;
+            // The walk hands its picks over in the order of the search; shuffled, they are
+            // independent draws in the order of acceptance.
+            Shuffle(source, picks.begin(), picks.end());
+            for (ExactCandidate& pick : picks) {
+                if (Found() == wanted_) break;
+                if (order == SearchOrder::Sets) {
+                    // A set stands for all orders of its free operands, each equally likely
+                    // here; accepting an order with probability p / mostLikely turns that into
+                    // the blind draw's probability p.
+                    Shuffle(source, pick.operands.begin() + firstFree, pick.operands.end());
+                    const double p = BlindProbability(odds, pick.operands, pick.operators);
+                    if (UniformUnit(source) * mostLikely >= p) continue;
+                }
+                Offer(CandidateText(pick.operands, pick.operators));
+            }
+        }
+        if (Found() == wanted_) return GenerationOutcome::Complete;
+        return std::nullopt;
+    }
+
+    // count × k!, or the largest number when that overflows.
+    static uint64_t OrdersOf(uint64_t count, int32_t k) {
+        for (int32_t f = 2; f <= k; ++f) {
+            if (count > std::numeric_limits<uint64_t>::max() / static_cast<uint64_t>(f))
+                return std::numeric_limits<uint64_t>::max();
+            count *= static_cast<uint64_t>(f);
+        }
+        return count;
+    }
+
+    // A uniform draw from [0, 1) with 53 random bits.
+    static double UniformUnit(Pcg32& source) {
+        const uint64_t bits = (static_cast<uint64_t>(source.Next()) << 21) ^ (source.Next() >> 11);
+        return static_cast<double>(bits & ((1ull << 53) - 1)) * 0x1p-53;
+    }
+
+    template <typename Iterator>
+    static void Shuffle(Pcg32& source, Iterator first, Iterator last) {
+        for (auto i = static_cast<size_t>(last - first); i > 1; --i) {
+            std::swap(
+                first[static_cast<ptrdiff_t>(i - 1)],
+                first[static_cast<ptrdiff_t>(UniformBelow(source, static_cast<uint32_t>(i)))]);
+        }
+    }
+
+    // An unbiased draw from 0 to bound - 1 (Lemire's multiply-and-reject).
+    static size_t UniformBelow(Pcg32& source, uint32_t bound) {
+        uint64_t m = uint64_t{source.Next()} * bound;
+        auto low = static_cast<uint32_t>(m);
+        if (low < bound) {
+            const uint32_t threshold = (0u - bound) % bound;
+            while (low < threshold) {
+                m = uint64_t{source.Next()} * bound;
+                low = static_cast<uint32_t>(m);
+            }
+        }
+        return static_cast<size_t>(m >> 32);
+    }
+
+    // Native candidates between two looks at the clock: some tens of microseconds.
+    static constexpr uint64_t kNativeCandidatesPerCheck = 1024;
+
+    const WorksheetSettings& settings_;
+    Value& value_;
+    const GenerationLimits& limits_;
+    bool nativeDecides_;
+    int32_t wanted_;
+    EffortWatch watch_;
+    ChainBounds bounds_;
+    std::string symbols_;
+    GenerationResult result_;
+};
+
 template <typename Value>
 GenerationResult RunGeneration(const WorksheetSettings& settings, Value&& value,
-                               const GenerationLimits& limits) {
-    GenerationResult result;
+                               const GenerationLimits& limits, bool nativeDecides) {
     if (std::optional<std::string> refusal = ReasonToRefuse(settings)) {
+        GenerationResult result;
         result.outcome = GenerationOutcome::Refused;
         result.reason = std::move(*refusal);
         return result;
     }
-
-    const int32_t wanted = settings.questionCount;
-    result.questions.reserve(static_cast<size_t>(std::min(wanted, 1000)));
-    TextBuffer buffer;
-    std::vector<int32_t> operands;
-    operands.reserve(static_cast<size_t>(settings.operandCount));
-    std::string expression;
-    EffortWatch watch(limits);
-
-    int32_t found = 0;
-    while (found != wanted) {
-        if (result.candidates % kCandidatesPerCheck == 0) {
-            if (const std::optional<GenerationOutcome> stop = watch.Check(found, wanted)) {
-                result.outcome = *stop;
-                result.reason =
-                    *stop == GenerationOutcome::Cancelled
-                        ? "出题已取消。"
-                        : TooStrictReason(settings, found, result.candidates, watch.Elapsed());
-                return result;
-            }
-        }
-        DrawDistinctOperands(settings.operandCount, 1, settings.numberRange, operands);
-        WriteOperandTemplate(operands, buffer);
-        expression.assign(buffer.Text());
-        FillOperatorGaps(expression, settings.operators);
-        std::string answer = value(expression);
-        ++result.candidates;
-        if (IsAcceptableAnswer(answer, settings.answerRange)) {
-            AddQuestion(result.questions, expression, std::move(answer));
-            ++found;
-        }
-        buffer.Clear();
-    }
-    result.outcome = GenerationOutcome::Complete;
-    return result;
+    Generation<std::remove_reference_t<Value>> generation(settings, value, limits, nativeDecides);
+    return generation.Run();
 }
 
 }  // namespace
@@ -298,12 +639,11 @@ GenerationResult GenerateQuestions(const WorksheetSettings& settings,
 
 GenerationResult GenerateQuestions(const WorksheetSettings& settings,
                                    ExpressionEvaluator& evaluator, const GenerationLimits& limits) {
-    return RunGeneration(
-        settings,
-        [&evaluator](const std::string& expression) { return evaluator.Eval(expression); }, limits);
+    auto value = [&evaluator](const std::string& expression) { return evaluator.Eval(expression); };
+    return RunGeneration(settings, value, limits, evaluator.EngineObject()->NativeArithmetic());
 }
 
 GenerationResult GenerateQuestions(const WorksheetSettings& settings, const ExpressionValue& value,
                                    const GenerationLimits& limits) {
-    return RunGeneration(settings, value, limits);
+    return RunGeneration(settings, value, limits, false);
 }

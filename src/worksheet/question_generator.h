@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,12 +60,28 @@ struct GenerationResult {
     // For the user, in Chinese: why the options were refused or are too strict. Empty when
     // complete.
     std::string reason;
-    // How many candidate questions were evaluated.
+    // How many candidate questions were drawn and judged, natively or by the evaluator.
     uint64_t candidates = 0;
+    // How many different acceptable questions the options admit, set when that is known to be
+    // fewer than the questions asked for: the sheet then repeats some of them.
+    std::optional<uint64_t> distinctQuestions;
 };
 
 // The effort the main window allows one run.
 inline constexpr std::chrono::milliseconds kDefaultGenerationBudget{2500};
+
+// How a run finds its questions. Both ways give every acceptable question with the probability
+// that the blind draw gives it.
+enum class CandidateSearch {
+    // A quick exact look first, then blind draws, then the exact search with the rest of the
+    // time, then blind draws again: the default.
+    Automatic,
+    // Only blind draws, as many as the time allows.
+    BlindOnly,
+    // Only the exact search: every acceptable candidate is visited, weighted with its
+    // probability under the blind draw, and the questions are sampled from them.
+    ExactOnly,
+};
 
 struct GenerationLimits {
     // The run gives up, as too strict, when this much time has passed.
@@ -73,15 +90,22 @@ struct GenerationLimits {
     std::chrono::milliseconds progressInterval{40};
     // Called with the questions found so far and the number wanted; returning false cancels.
     std::function<bool(int32_t found, int32_t wanted)> onProgress;
+    CandidateSearch search = CandidateSearch::Automatic;
 };
 
 // Anything that turns an expression text into its value text, as ExpressionEvaluator::Eval does.
 using ExpressionValue = std::function<std::string(const std::string& expression)>;
 
-// Draws candidate questions and keeps those whose value is acceptable until settings.questionCount
-// have been found: the operands are pairwise distinct numbers from 1 to settings.numberRange,
-// and each gap between them gets an operator drawn from settings.operators. Options that cannot
-// give a question are refused at once; otherwise the run stops when the limits say so.
+// Finds settings.questionCount acceptable questions, or the kSheetQuestionSlots (100) that a
+// sheet places when more are asked for: the operands are pairwise distinct numbers from 1 to
+// settings.numberRange, and each gap between them gets an operator drawn from
+// settings.operators. The questions are independent, each distributed as the blind draw of
+// candidates until one is accepted would give it, and each has passed the acceptance tests on the
+// value text that the evaluator gives for it. Options that cannot give a question are refused,
+// as soon as a simple bound or the exact search proves it; otherwise the run stops when the
+// limits say so. With the evaluator, blind candidates are judged natively in double precision and
+// only those accepted are evaluated (unless its engine's native arithmetic is off); a value
+// function is asked about every blind candidate.
 GenerationResult GenerateQuestions(const WorksheetSettings& settings,
                                    ExpressionEvaluator& evaluator);
 GenerationResult GenerateQuestions(const WorksheetSettings& settings,

@@ -9,7 +9,7 @@ namespace {
 
 constexpr int32_t kColumns = 11;
 constexpr int32_t kQuestionRows = 20;
-constexpr int32_t kSlots = 100;
+constexpr int32_t kSlots = kSheetQuestionSlots;
 constexpr int32_t kAnswerOffset = 6;  // answer column = question column + 6
 constexpr int32_t kRowHeight = 160;
 constexpr int32_t kQuestionWidth = 800;

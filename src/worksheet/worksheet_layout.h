@@ -9,6 +9,9 @@
 #include "platform/data_source.h"
 #include "worksheet/worksheet_settings.h"
 
+// How many questions one sheet places: 20 rows of five.
+inline constexpr int32_t kSheetQuestionSlots = 100;
+
 // A search text and its replacement.
 using TextPair = std::pair<std::string, std::string>;
 

@@ -161,4 +161,16 @@ TEST(HeldMessages, ShowsNothingUntilAskedThenEverythingInOrderOnce) {
                                {"第一", MessageBox::kError}, {"第二", MessageBox::kWarning}}));
 }
 
+TEST(HeldMessages, SaysTheSameThingOnlyOnce) {
+    HeldMessages held;
+    Recorded shown;
+    held.Show("只有2道不同的题", MessageBox::kInformation);
+    held.Show("只有2道不同的题", MessageBox::kInformation);
+    held.Show("只有2道不同的题", MessageBox::kWarning);
+    held.ShowOn(shown);
+    EXPECT_EQ(shown.shown, (std::vector<std::pair<std::string, int32_t>>{
+                               {"只有2道不同的题", MessageBox::kInformation},
+                               {"只有2道不同的题", MessageBox::kWarning}}));
+}
+
 }  // namespace

@@ -138,4 +138,39 @@ TEST_F(GenerateWorksheetTest, DesignedOptionsFillTheSheetWithQuestionsOfTheTicke
     EXPECT_EQ(questions, 20);
 }
 
+int QuestionCells(DataSource& sheet) {
+    int questions = 0;
+    for (int row = 2; row <= sheet.RowCount(); ++row) {
+        for (int column = 1; column <= 5; ++column) {
+            if (!sheet.CellText(row, column).empty()) ++questions;
+        }
+    }
+    return questions;
+}
+
+TEST_F(GenerateWorksheetTest, FewDifferentQuestionsStillMakeASheetAndSaySo) {
+    // Dividing one number up to 4 by another gives only 2÷1, 3÷1, 4÷1 and 4÷2.
+    for (const char* box : {"选择框_加", "选择框_减", "选择框_乘"})
+        controls_.SetChecked(box, false);
+    controls_.SetChecked("选择框_除", true);
+    controls_.SetEditText("编辑框_数字范围", "4");
+    controls_.SetComboSelectedIndex("组合框_n元运算", 0);   // two numbers
+    controls_.SetComboSelectedIndex("组合框_出题数量", 0);  // 10 questions
+    ASSERT_TRUE(Generate());
+    ASSERT_EQ(messages_.shown.size(), 1u);
+    EXPECT_EQ(messages_.shown[0].second, MessageBox::kInformation);
+    EXPECT_THAT(messages_.shown[0].first, HasSubstr("4道不同的题"));
+    EXPECT_THAT(messages_.shown[0].first, HasSubstr("10道题"));
+    EXPECT_EQ(QuestionCells(hidden_.Source()), 10);
+}
+
+TEST_F(GenerateWorksheetTest, AHandEditedCountAbove100ShowsItsCountOnAFullSheet) {
+    controls_.ComboAppend("组合框_出题数量", "2147483647", 0);
+    controls_.SetComboSelectedIndex("组合框_出题数量", controls_.ComboCount("组合框_出题数量") - 1);
+    ASSERT_TRUE(Generate());
+    EXPECT_THAT(messages_.shown, IsEmpty());
+    EXPECT_THAT(hidden_.Source().CellText(1, 1), HasSubstr("2147483647"));
+    EXPECT_EQ(QuestionCells(hidden_.Source()), 100);
+}
+
 }  // namespace

@@ -363,9 +363,67 @@ TEST_F(QuestionGeneratorTest, BoundariesNextToARefusalStillWork) {
     }
 }
 
-TEST_F(QuestionGeneratorTest, TooStrictRunStopsAndSaysSo) {
-    // Six distinct numbers up to 100 with a product below 1000 exist, but very rarely.
+TEST_F(QuestionGeneratorTest, AnyStoredCountGivesTheHundredQuestionsASheetPlaces) {
+    // A hand-edited item list can ask for any count; the sheet places 100.
+    const WorksheetSettings settings = Options({"+", "-"}, 4, 100, 1000, INT_MAX);
+    const GenerationResult result = GenerateQuestions(settings, evaluator_);
+    EXPECT_EQ(result.outcome, GenerationOutcome::Complete) << result.reason;
+    EXPECT_EQ(result.questions.size(), 100u);
+}
+
+TEST_F(QuestionGeneratorTest, RareQuestionsAreFoundByTheExactSearch) {
+    // 2,160 ordered questions of six distinct factors up to 100 have a product below 1000, one
+    // in millions of blind draws.
     const WorksheetSettings settings = Options({"*"}, 6, 100, 1000);
+    const GenerationResult result = GenerateQuestions(settings, evaluator_);
+    const std::vector<Chain> chains = CheckQuestions(result, settings);
+    for (const Chain& chain : chains) EXPECT_EQ(chain.operators, "*****");
+    EXPECT_FALSE(result.distinctQuestions.has_value());
+}
+
+TEST_F(QuestionGeneratorTest, FewDifferentQuestionsAreRepeatedAndCounted) {
+    // 4/1/2 and 4/2/1 are the only ones.
+    const WorksheetSettings settings = Options({"/"}, 3, 4, 1000, 30);
+    const GenerationResult result = GenerateQuestions(settings, evaluator_);
+    CheckQuestions(result, settings);
+    ASSERT_TRUE(result.distinctQuestions.has_value());
+    EXPECT_EQ(*result.distinctQuestions, 2u);
+    std::set<std::string> seen;
+    for (const Question& q : result.questions) seen.insert(q.equation);
+    EXPECT_EQ(seen, (std::set<std::string>{"4/1/2=2", "4/2/1=2"}));
+}
+
+TEST_F(QuestionGeneratorTest, RepeatsFromBlindDrawsAreCountedToo) {
+    // Blind draws fill the sheet with repeats; a count afterwards tells how many exist.
+    const WorksheetSettings settings = Options({"-"}, 3, 4, 1000, 40);
+    GenerationLimits limits;
+    limits.search = CandidateSearch::BlindOnly;
+    const GenerationResult result = GenerateQuestions(settings, evaluator_, limits);
+    CheckQuestions(result, settings);
+    // 4-1-2, 4-2-1, 4-1-3, 4-3-1, 3-1-2 and 3-2-1.
+    ASSERT_TRUE(result.distinctQuestions.has_value());
+    EXPECT_EQ(*result.distinctQuestions, 6u);
+}
+
+TEST_F(QuestionGeneratorTest, OptionsWithoutAnyAcceptableQuestionAreRefusedAfterTheSearch) {
+    // A chain of divisions of three distinct numbers up to 5 is whole only as 4/1/2 and 4/2/1,
+    // whose value 2 the answer range 2 excludes; no simple bound sees that.
+    const WorksheetSettings settings = Options({"/"}, 3, 5, 2);
+    int calls = 0;
+    const GenerationResult result = GenerateQuestions(settings, [&calls](const std::string&) {
+        ++calls;
+        return std::string("1");
+    });
+    EXPECT_EQ(result.outcome, GenerationOutcome::Refused);
+    EXPECT_NE(result.reason.find("小于2"), std::string::npos) << result.reason;
+    EXPECT_TRUE(result.questions.empty());
+    EXPECT_EQ(calls, 0);
+}
+
+TEST_F(QuestionGeneratorTest, TooStrictRunStopsAndSaysSo) {
+    // Nine distinct numbers up to 32768 where the first exceeds the sum of the others by 0 or
+    // 1 exist, but so rarely that neither blind draws nor the exact search find 100 in time.
+    const WorksheetSettings settings = Options({"-"}, 9, 0, 2);
     GenerationLimits limits;
     limits.timeBudget = std::chrono::milliseconds(100);
     const auto started = std::chrono::steady_clock::now();

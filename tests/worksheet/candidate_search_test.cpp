@@ -1,0 +1,205 @@
+#include "worksheet/candidate_search.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/plain_arithmetic.h"
+#include "platform/script_number_text.h"
+#include "worksheet/question_generator.h"
+
+namespace {
+
+WorksheetSettings Options(std::vector<std::string> operators, int32_t operandCount,
+                          int32_t numberRange, int32_t answerRange) {
+    WorksheetSettings settings;
+    settings.operators = std::move(operators);
+    settings.operandCount = operandCount;
+    settings.numberRange = numberRange;
+    settings.answerRange = answerRange;
+    settings.questionCount = 100;
+    return settings;
+}
+
+SearchLimits Unlimited() {
+    SearchLimits limits;
+    limits.stepBudget = UINT64_MAX;
+    return limits;
+}
+
+// --- Known counts -------------------------------------------------------------------------------
+
+struct KnownCount {
+    const char* name;
+    WorksheetSettings settings;
+    uint64_t count;
+};
+
+class KnownCountTest : public testing::TestWithParam<KnownCount> {};
+
+// Counted outside the program for numbers up to 100 and answers below 1000.
+INSTANTIATE_TEST_SUITE_P(
+    Counts, KnownCountTest,
+    testing::Values(KnownCount{"TimesFive", Options({"*"}, 5, 100, 1000), 30'600},
+                    KnownCount{"TimesSix", Options({"*"}, 6, 100, 1000), 2'160},
+                    KnownCount{"DivideFive", Options({"/"}, 5, 100, 1000), 1'032}),
+    [](const testing::TestParamInfo<KnownCount>& info) { return std::string(info.param.name); });
+
+TEST_P(KnownCountTest, SearchFindsEveryAcceptableQuestion) {
+    const SearchTotals totals = CountAcceptable(GetParam().settings, Unlimited());
+    EXPECT_EQ(totals.outcome, SearchOutcome::Finished);
+    EXPECT_EQ(totals.count, GetParam().count);
+}
+
+uint64_t Factorial(int32_t n) {
+    uint64_t f = 1;
+    for (int32_t k = 2; k <= n; ++k) f *= static_cast<uint64_t>(k);
+    return f;
+}
+
+// Each set found stands for every order of its free operands.
+uint64_t OrderedCount(const WorksheetSettings& settings, const SearchTotals& sets) {
+    return sets.count * Factorial(settings.operandCount - FirstFreeOperand(settings));
+}
+
+class KnownSetCountTest : public testing::TestWithParam<KnownCount> {};
+
+INSTANTIATE_TEST_SUITE_P(
+    Counts, KnownSetCountTest,
+    testing::Values(KnownCount{"TimesFive", Options({"*"}, 5, 100, 1000), 30'600},
+                    KnownCount{"TimesSix", Options({"*"}, 6, 100, 1000), 2'160},
+                    KnownCount{"DivideFive", Options({"/"}, 5, 100, 1000), 1'032},
+                    KnownCount{"MinusEight", Options({"-"}, 8, 100, 1000), 77'883'835'680},
+                    KnownCount{"MinusNine", Options({"-"}, 9, 100, 1000), 470'239'983'360}),
+    [](const testing::TestParamInfo<KnownCount>& info) { return std::string(info.param.name); });
+
+TEST_P(KnownSetCountTest, SetsTimesOrdersGiveTheCount) {
+    ASSERT_EQ(OrderFor(GetParam().settings), SearchOrder::Sets);
+    const SearchTotals sets = CountAcceptable(GetParam().settings, Unlimited(), SearchOrder::Sets);
+    EXPECT_EQ(sets.outcome, SearchOutcome::Finished);
+    EXPECT_EQ(OrderedCount(GetParam().settings, sets), GetParam().count);
+}
+
+// Both walks agree on small option sets of every single operator, where the weighted walk
+// visits every ordered candidate.
+class WalksAgreeTest : public testing::TestWithParam<KnownCount> {};
+
+INSTANTIATE_TEST_SUITE_P(SingleOperators, WalksAgreeTest,
+                         testing::Values(KnownCount{"Plus", Options({"+"}, 4, 20, 40), 0},
+                                         KnownCount{"Minus", Options({"-"}, 4, 20, 5), 0},
+                                         KnownCount{"Times", Options({"*"}, 3, 30, 200), 0},
+                                         KnownCount{"Divide", Options({"/"}, 3, 40, 10), 0},
+                                         KnownCount{"PlusWide", Options({"+"}, 3, 0, 30), 0}),
+                         [](const testing::TestParamInfo<KnownCount>& info) {
+                             return std::string(info.param.name);
+                         });
+
+TEST_P(WalksAgreeTest, SetsTimesOrdersMatchTheWeightedWalk) {
+    const WorksheetSettings& settings = GetParam().settings;
+    const SearchTotals weighted = CountAcceptable(settings, Unlimited());
+    const SearchTotals sets = CountAcceptable(settings, Unlimited(), SearchOrder::Sets);
+    EXPECT_GT(weighted.count, 0u);
+    EXPECT_EQ(OrderedCount(settings, sets), weighted.count);
+}
+
+// --- Against brute force ------------------------------------------------------------------------
+
+// The values of the ordered candidates that are whole and not negative, found one by one, with
+// the value texts computed by the native arithmetic and the script language's number text.
+std::vector<int64_t> BruteForceValues(const WorksheetSettings& settings) {
+    const int32_t n = settings.operandCount;
+    std::vector<int32_t> operands(static_cast<size_t>(n));
+    std::vector<size_t> operators(static_cast<size_t>(n - 1));
+    std::vector<int64_t> values;
+    const auto chooseOperators = [&](auto& self, int32_t gap) -> void {
+        if (gap == n - 1) {
+            std::string text = std::to_string(operands[0]);
+            for (int32_t i = 1; i < n; ++i) {
+                text += settings.operators[operators[static_cast<size_t>(i - 1)]] +
+                        std::to_string(operands[static_cast<size_t>(i)]);
+            }
+            const std::optional<double> value = EvaluatePlainArithmetic(text);
+            if (!value) return;
+            const std::string answer = ScriptNumberText(*value);
+            if (IsAcceptableAnswer(answer, INT32_MAX)) values.push_back(std::stoll(answer));
+            return;
+        }
+        for (size_t o = 0; o < settings.operators.size(); ++o) {
+            operators[static_cast<size_t>(gap)] = o;
+            self(self, gap + 1);
+        }
+    };
+    const auto chooseOperands = [&](auto& self, int32_t position) -> void {
+        if (position == n) {
+            chooseOperators(chooseOperators, 0);
+            return;
+        }
+        for (int32_t v = 1; v <= settings.numberRange; ++v) {
+            if (std::find(operands.begin(), operands.begin() + position, v) !=
+                operands.begin() + position)
+                continue;
+            operands[static_cast<size_t>(position)] = v;
+            self(self, position + 1);
+        }
+    };
+    chooseOperands(chooseOperands, 0);
+    return values;
+}
+
+struct OperatorChoice {
+    std::string operators;  // such as "+*"
+};
+
+std::vector<OperatorChoice> EveryOperatorChoice() {
+    std::vector<OperatorChoice> choices;
+    for (int mask = 1; mask < 16; ++mask) {
+        std::string operators;
+        for (int bit = 0; bit < 4; ++bit) {
+            if (mask & (1 << bit)) operators += "+-*/"[bit];
+        }
+        choices.push_back({operators});
+    }
+    return choices;
+}
+
+class BruteForceTest : public testing::TestWithParam<OperatorChoice> {};
+
+INSTANTIATE_TEST_SUITE_P(EveryChoice, BruteForceTest, testing::ValuesIn(EveryOperatorChoice()),
+                         [](const testing::TestParamInfo<OperatorChoice>& info) {
+                             std::string name;
+                             for (const char c : info.param.operators) {
+                                 name += c == '+'   ? "Plus"
+                                         : c == '-' ? "Minus"
+                                         : c == '*' ? "Times"
+                                                    : "Divide";
+                             }
+                             return name;
+                         });
+
+// Nothing acceptable is cut off and nothing else is counted, in either walk, for chains long
+// enough that every bound takes part, and answer ranges that cut some and many candidates.
+TEST_P(BruteForceTest, SearchCountsWhatBruteForceCounts) {
+    std::vector<std::string> operators;
+    for (const char c : GetParam().operators) operators.emplace_back(1, c);
+    for (const int32_t n : {3, 5}) {
+        const std::vector<int64_t> values = BruteForceValues(Options(operators, n, 7, 1));
+        for (const int32_t answerRange : {1, 4, 30, 1000}) {
+            const WorksheetSettings settings = Options(operators, n, 7, answerRange);
+            const auto expected = static_cast<uint64_t>(std::count_if(
+                values.begin(), values.end(), [&](int64_t v) { return v < answerRange; }));
+            EXPECT_EQ(CountAcceptable(settings, Unlimited()).count, expected)
+                << n << " numbers, answers below " << answerRange;
+            if (OrderFor(settings) == SearchOrder::Sets) {
+                EXPECT_EQ(OrderedCount(settings,
+                                       CountAcceptable(settings, Unlimited(), SearchOrder::Sets)),
+                          expected)
+                    << n << " numbers, answers below " << answerRange;
+            }
+        }
+    }
+}
+
+}  // namespace

@@ -1,0 +1,317 @@
+// The generator's two ways of finding questions, blind draws and the exact search, against the
+// probabilities the blind draw gives, and its refusals against a search by brute force.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/plain_arithmetic.h"
+#include "platform/script_number_text.h"
+#include "worksheet/expression_evaluator.h"
+#include "worksheet/question_generator.h"
+
+namespace {
+
+WorksheetSettings Options(std::vector<std::string> operators, int32_t operandCount,
+                          int32_t numberRange, int32_t answerRange, int32_t questionCount = 100) {
+    WorksheetSettings settings;
+    settings.operators = std::move(operators);
+    settings.operandCount = operandCount;
+    settings.numberRange = numberRange;
+    settings.answerRange = answerRange;
+    settings.questionCount = questionCount;
+    return settings;
+}
+
+// The value text the evaluator gives, computed here from the native arithmetic and the script
+// language's number text, independently of the generator.
+std::optional<std::string> ValueText(const std::string& expression) {
+    const std::optional<double> value = EvaluatePlainArithmetic(expression);
+    if (!value) return std::nullopt;
+    return ScriptNumberText(*value);
+}
+
+// Every ordered candidate of the options: operands pairwise distinct from 1 to numberRange (a
+// small positive range), one operator symbol per gap.
+template <typename Visit>
+void ForEachCandidate(const WorksheetSettings& settings, Visit&& visit) {
+    const int32_t n = settings.operandCount;
+    std::vector<int32_t> operands(static_cast<size_t>(n), 0);
+    std::vector<size_t> operators(static_cast<size_t>(n - 1), 0);
+    const auto emit = [&] {
+        std::string text = std::to_string(operands[0]);
+        std::string symbols;
+        for (int32_t i = 1; i < n; ++i) {
+            symbols += settings.operators[operators[static_cast<size_t>(i - 1)]];
+            text += symbols.back() + std::to_string(operands[static_cast<size_t>(i)]);
+        }
+        visit(text, operands, operators);
+    };
+    const auto chooseOperators = [&](auto& self, int32_t gap) -> void {
+        if (gap == n - 1) {
+            emit();
+            return;
+        }
+        for (size_t o = 0; o < settings.operators.size(); ++o) {
+            operators[static_cast<size_t>(gap)] = o;
+            self(self, gap + 1);
+        }
+    };
+    const auto chooseOperands = [&](auto& self, int32_t position) -> void {
+        if (position == n) {
+            chooseOperators(chooseOperators, 0);
+            return;
+        }
+        for (int32_t v = 1; v <= settings.numberRange; ++v) {
+            if (std::find(operands.begin(), operands.begin() + position, v) !=
+                operands.begin() + position)
+                continue;
+            operands[static_cast<size_t>(position)] = v;
+            self(self, position + 1);
+        }
+    };
+    chooseOperands(chooseOperands, 0);
+}
+
+// How many of the 32768 values of RandomInRange's r give each result from 1 to width.
+std::vector<double> DrawWeights(int32_t width) {
+    std::vector<double> weights(static_cast<size_t>(width), 0.0);
+    for (uint32_t r = 0; r < 32768; ++r) weights[r % static_cast<uint32_t>(width)] += 1;
+    return weights;
+}
+
+// The probability of each acceptable question under blind draws until one is accepted:
+// operands drawn again while equal to an earlier one, so each position draws among the values
+// left with their weights; each gap's operator drawn on its own.
+std::map<std::string, double> ExactProbabilities(const WorksheetSettings& settings) {
+    const std::vector<double> operandWeights = DrawWeights(settings.numberRange);
+    const std::vector<double> operatorWeights =
+        DrawWeights(static_cast<int32_t>(settings.operators.size()));
+    std::map<std::string, double> probabilities;
+    double accepted = 0;
+    ForEachCandidate(settings, [&](const std::string& text, const std::vector<int32_t>& operands,
+                                   const std::vector<size_t>& operators) {
+        const std::optional<std::string> value = ValueText(text);
+        if (!value || !IsAcceptableAnswer(*value, settings.answerRange)) return;
+        double p = 1;
+        double left = 32768;
+        for (const int32_t v : operands) {
+            const double w = operandWeights[static_cast<size_t>(v - 1)];
+            p *= w / left;
+            left -= w;
+        }
+        for (const size_t o : operators) p *= operatorWeights[o] / 32768;
+        probabilities[text] += p;
+        accepted += p;
+    });
+    for (auto& [text, p] : probabilities) p /= accepted;
+    return probabilities;
+}
+
+// Pearson's statistic of the counts against the probabilities, with expected counts below 5
+// pooled into one class, and the degrees of freedom.
+struct ChiSquare {
+    double statistic = 0;
+    int degrees = 0;
+};
+
+ChiSquare Compare(const std::map<std::string, int64_t>& counts,
+                  const std::map<std::string, double>& probabilities, int64_t total) {
+    ChiSquare result;
+    double pooledExpected = 0;
+    double pooledObserved = 0;
+    int classes = 0;
+    for (const auto& [text, p] : probabilities) {
+        const double expected = p * static_cast<double>(total);
+        const auto found = counts.find(text);
+        const double observed = found == counts.end() ? 0.0 : static_cast<double>(found->second);
+        if (expected < 5) {
+            pooledExpected += expected;
+            pooledObserved += observed;
+            continue;
+        }
+        result.statistic += (observed - expected) * (observed - expected) / expected;
+        ++classes;
+    }
+    if (pooledExpected > 0) {
+        result.statistic +=
+            (pooledObserved - pooledExpected) * (pooledObserved - pooledExpected) / pooledExpected;
+        ++classes;
+    }
+    // A question outside the acceptable ones is as far off as can be.
+    for (const auto& [text, n] : counts) {
+        if (!probabilities.contains(text)) result.statistic = INFINITY;
+    }
+    result.degrees = classes - 1;
+    return result;
+}
+
+// The value that a chi-square variable with these degrees of freedom exceeds with probability
+// 1e-4 (Wilson and Hilferty's approximation).
+double CriticalValue(int degrees) {
+    const double k = degrees;
+    const double z = 3.719;
+    const double c = 1 - 2 / (9 * k) + z * std::sqrt(2 / (9 * k));
+    return k * c * c * c;
+}
+
+struct DistributionCase {
+    const char* name;
+    WorksheetSettings settings;
+};
+
+class DistributionTest : public testing::TestWithParam<DistributionCase> {
+protected:
+    // Questions drawn through the generator in sheets of 100.
+    std::map<std::string, int64_t> Draw(CandidateSearch search, uint32_t seed) {
+        SeedRandomSource(seed);
+        GenerationLimits limits;
+        limits.timeBudget = std::chrono::minutes(5);
+        limits.search = search;
+        std::map<std::string, int64_t> counts;
+        for (int64_t sheet = 0; sheet < kSheets; ++sheet) {
+            const GenerationResult result =
+                GenerateQuestions(GetParam().settings, evaluator_, limits);
+            EXPECT_EQ(result.outcome, GenerationOutcome::Complete) << result.reason;
+            if (result.outcome != GenerationOutcome::Complete) break;
+            for (const Question& q : result.questions) ++counts[q.expression];
+        }
+        return counts;
+    }
+
+    static constexpr int64_t kSheets = 1000;
+    static constexpr int64_t kQuestions = kSheets * 100;
+    ExpressionEvaluator evaluator_;
+};
+
+INSTANTIATE_TEST_SUITE_P(
+    BothPaths, DistributionTest,
+    testing::Values(
+        DistributionCase{"DivideThreeUpTo12", Options({"/"}, 3, 12, 10)},
+        DistributionCase{"TimesThreeUpTo10", Options({"*"}, 3, 10, 50)},
+        DistributionCase{"MinusFourUpTo9", Options({"-"}, 4, 9, 3)},
+        // Three operators: RandomInRange(1, 3) favours the first two by one value in 32768.
+        DistributionCase{"PlusTimesDivideUpTo7", Options({"+", "*", "/"}, 3, 7, 6)}),
+    [](const testing::TestParamInfo<DistributionCase>& info) {
+        return std::string(info.param.name);
+    });
+
+TEST_P(DistributionTest, BlindDrawsMatchTheExactProbabilities) {
+    const std::map<std::string, double> exact = ExactProbabilities(GetParam().settings);
+    const ChiSquare chi = Compare(Draw(CandidateSearch::BlindOnly, 11), exact, kQuestions);
+    EXPECT_LT(chi.statistic, CriticalValue(chi.degrees)) << chi.degrees;
+}
+
+TEST_P(DistributionTest, ExactSearchMatchesTheExactProbabilities) {
+    const std::map<std::string, double> exact = ExactProbabilities(GetParam().settings);
+    const ChiSquare chi = Compare(Draw(CandidateSearch::ExactOnly, 12), exact, kQuestions);
+    EXPECT_LT(chi.statistic, CriticalValue(chi.degrees)) << chi.degrees;
+}
+
+// A sampler with a plausible mistake: an operand equal to an earlier one is moved on to the next
+// free value instead of being drawn again. The same comparison must catch it.
+TEST_P(DistributionTest, ASamplerThatShiftsRepeatedOperandsFails) {
+    const WorksheetSettings& settings = GetParam().settings;
+    SeedRandomSource(13);
+    std::map<std::string, int64_t> counts;
+    const auto size = static_cast<int32_t>(settings.operators.size());
+    // Fewer questions than above suffice to show the fault.
+    const int64_t questions = kQuestions / 4;
+    for (int64_t found = 0; found < questions;) {
+        std::vector<int32_t> operands;
+        for (int32_t i = 0; i < settings.operandCount; ++i) {
+            int32_t v = RandomInRange(1, settings.numberRange);
+            while (std::find(operands.begin(), operands.end(), v) != operands.end()) {
+                v = v % settings.numberRange + 1;
+            }
+            operands.push_back(v);
+        }
+        std::string text = std::to_string(operands[0]);
+        for (size_t i = 1; i < operands.size(); ++i) {
+            text += settings.operators[static_cast<size_t>(RandomInRange(1, size) - 1)] +
+                    std::to_string(operands[i]);
+        }
+        const std::optional<std::string> value = ValueText(text);
+        if (!value || !IsAcceptableAnswer(*value, settings.answerRange)) continue;
+        ++counts[text];
+        ++found;
+    }
+    const ChiSquare chi = Compare(counts, ExactProbabilities(settings), questions);
+    EXPECT_GT(chi.statistic, CriticalValue(chi.degrees)) << chi.degrees;
+}
+
+// --- Refusals -----------------------------------------------------------------------------------
+
+struct RefusalCase {
+    std::string operators;  // such as "+-*/"
+    int32_t operandCount;
+};
+
+std::string RefusalName(const testing::TestParamInfo<RefusalCase>& info) {
+    std::string name;
+    for (const char c : info.param.operators) {
+        name += c == '+' ? "Plus" : c == '-' ? "Minus" : c == '*' ? "Times" : "Divide";
+    }
+    return name + std::to_string(info.param.operandCount);
+}
+
+std::vector<RefusalCase> RefusalCases() {
+    const char symbols[] = {'+', '-', '*', '/'};
+    std::vector<RefusalCase> cases;
+    for (int mask = 1; mask < 16; ++mask) {
+        std::string operators;
+        for (int bit = 0; bit < 4; ++bit) {
+            if (mask & (1 << bit)) operators += symbols[bit];
+        }
+        for (int32_t n = 2; n <= 4; ++n) cases.push_back({operators, n});
+    }
+    return cases;
+}
+
+class RefusalTest : public testing::TestWithParam<RefusalCase> {
+protected:
+    ExpressionEvaluator evaluator_;
+};
+
+INSTANTIATE_TEST_SUITE_P(SmallOptions, RefusalTest, testing::ValuesIn(RefusalCases()), RefusalName);
+
+// For numbers up to 1 to 8 and answer ranges 1 to 20, the generator refuses exactly when no
+// acceptable question exists; the brute force finds the least acceptable value, since an answer
+// range admits a question exactly when it exceeds that value.
+TEST_P(RefusalTest, RefusesExactlyWhenBruteForceFindsNothing) {
+    std::vector<std::string> operators;
+    for (const char c : GetParam().operators) operators.emplace_back(1, c);
+    for (int32_t numberRange = 1; numberRange <= 8; ++numberRange) {
+        WorksheetSettings settings =
+            Options(operators, GetParam().operandCount, numberRange, INT_MAX, 1);
+        std::optional<int64_t> least;
+        if (numberRange >= settings.operandCount) {
+            ForEachCandidate(settings, [&](const std::string& text, const auto&, const auto&) {
+                const std::optional<std::string> value = ValueText(text);
+                if (!value || !IsAcceptableAnswer(*value, INT_MAX)) return;
+                const int64_t v = std::stoll(*value);
+                if (!least || v < *least) least = v;
+            });
+        }
+        for (int32_t answerRange = 1; answerRange <= 20; ++answerRange) {
+            settings.answerRange = answerRange;
+            const GenerationResult result = GenerateQuestions(settings, evaluator_);
+            const bool exists = least && *least < answerRange;
+            EXPECT_EQ(result.outcome,
+                      exists ? GenerationOutcome::Complete : GenerationOutcome::Refused)
+                << "numbers up to " << numberRange << ", answers below " << answerRange << ": "
+                << result.reason;
+            if (!exists) {
+                EXPECT_FALSE(result.reason.empty());
+            }
+        }
+    }
+}
+
+}  // namespace
