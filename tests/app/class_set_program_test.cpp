@@ -23,6 +23,7 @@
 
 namespace fs = std::filesystem;
 using app_test::Q;
+using app_test::RecordingMessages;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
@@ -30,23 +31,6 @@ using ::testing::Pair;
 using ::testing::StartsWith;
 
 namespace {
-
-bool ProgressDialogVisible() {
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (qobject_cast<QProgressDialog*>(widget) && widget->isVisible()) return true;
-    }
-    return false;
-}
-
-class RecordingMessages : public MessageBox {
-public:
-    void Show(const std::string& text, int32_t style) override {
-        shown.emplace_back(text, style);
-        progressShownMeanwhile = progressShownMeanwhile || ProgressDialogVisible();
-    }
-    std::vector<std::pair<std::string, int32_t>> shown;
-    bool progressShownMeanwhile = false;
-};
 
 // The question cells of a sheet, row by row.
 std::vector<std::string> Questions(const DataSource& sheet) {

@@ -22,26 +22,10 @@
 
 namespace fs = std::filesystem;
 using app_test::Q;
+using app_test::RecordingMessages;
 using ::testing::IsEmpty;
 
 namespace {
-
-bool ProgressDialogVisible() {
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (qobject_cast<QProgressDialog*>(widget) && widget->isVisible()) return true;
-    }
-    return false;
-}
-
-class RecordingMessages : public MessageBox {
-public:
-    void Show(const std::string& text, int32_t style) override {
-        shown.emplace_back(text, style);
-        progressShownMeanwhile = progressShownMeanwhile || ProgressDialogVisible();
-    }
-    std::vector<std::pair<std::string, int32_t>> shown;
-    bool progressShownMeanwhile = false;
-};
 
 // Every cell of the sheet, row by row.
 std::vector<std::string> SheetCells(DataSource& sheet) {

@@ -9,6 +9,7 @@
 
 #include "../support/private_cups.h"
 #include "../support/qt_application.h"
+#include "../support/worksheet_options.h"
 #include "fake_window.h"
 #include "output/preview.h"
 #include "output/printer_choice.h"
@@ -56,12 +57,7 @@ protected:
 
     // A fresh sheet, as the print button makes it: the options the window opens with.
     void GenerateSheet() {
-        WorksheetSettings settings;
-        settings.operators = {"+", "-"};
-        settings.operandCount = 4;
-        settings.numberRange = 100;
-        settings.questionCount = 100;
-        settings.answerRange = 1000;
+        const WorksheetSettings settings = test_support::InitialOptions();
         ExpressionEvaluator evaluator;
         const GenerationResult result = GenerateQuestions(settings, evaluator);
         ASSERT_EQ(result.outcome, GenerationOutcome::Complete) << result.reason;

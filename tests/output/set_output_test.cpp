@@ -17,6 +17,7 @@
 
 #include "../support/private_cups.h"
 #include "../support/qt_application.h"
+#include "../support/worksheet_options.h"
 #include "fake_window.h"
 #include "output/pdf_export.h"
 #include "platform/date_time_text.h"
@@ -133,12 +134,7 @@ protected:
     // A set of `count` sheets generated with the options the window opens with, all with the
     // header moment of the set.
     void GenerateSet(int count) {
-        WorksheetSettings settings;
-        settings.operators = {"+", "-"};
-        settings.operandCount = 4;
-        settings.numberRange = 100;
-        settings.questionCount = 100;
-        settings.answerRange = 1000;
+        const WorksheetSettings settings = test_support::InitialOptions();
         GenericDataProvider table;
         DataSource source(table);
         for (int i = 0; i < count; ++i) {
