@@ -212,6 +212,9 @@ public:
     // to be accepted than a blind one.
     double Share() const { return share_; }
 
+    // Roughly how many steps one draw takes: its scans run through the sums once.
+    double StepsPerDraw() const { return sums_; }
+
     // One candidate drawn uniformly from the set; each call of `randomBits` gives 64 uniform
     // random bits.
     void Draw(const std::function<uint64_t()>& randomBits, std::vector<int32_t>& operands,

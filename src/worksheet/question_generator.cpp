@@ -474,8 +474,11 @@ private:
         if (!boundedTried_) {
             boundedTried_ = true;
             bounded_ = BoundedSumDraw::For(settings_);
+            // A blind candidate costs a few steps; a draw from the set pays off when the set is
+            // smaller than all tuples by more than the draw's steps.
             if (bounded_ && search == CandidateSearch::Automatic &&
-                bounded_->Share() > kMostBoundedShare)
+                (bounded_->Share() > kMostBoundedShare ||
+                 bounded_->Share() * bounded_->StepsPerDraw() > kMostBoundedShareSteps))
                 bounded_.reset();
         }
         return bounded_ ? &*bounded_ : nullptr;
@@ -679,6 +682,8 @@ private:
     static constexpr uint64_t kBoundedDrawsPerCheck = 256;
     // The bounded set replaces blind draws when it holds at most this share of all tuples.
     static constexpr double kMostBoundedShare = 0.25;
+    // ... and its share times the steps of one draw is at most this.
+    static constexpr double kMostBoundedShareSteps = 4;
 
     const WorksheetSettings& settings_;
     Value& value_;
