@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <limits>
 
 #include "worksheet/option_check.h"
@@ -495,4 +496,140 @@ SearchTotals PickAcceptable(const WorksheetSettings& settings, const SearchLimit
                             std::vector<ExactCandidate>& picks, SearchOrder order) {
     Search search(settings, limits, order);
     return search.Run(&sortedTargets, &picks);
+}
+
+// --- Draws from bounded sums --------------------------------------------------------------------
+
+std::optional<BoundedSumDraw> BoundedSumDraw::For(const WorksheetSettings& settings) {
+    BoundedSumDraw draw;
+    for (const std::string& symbol : settings.operators) {
+        const char c = symbol.empty() ? '?' : symbol.front();
+        if (draw.symbols_.find(c) == std::string::npos) draw.symbols_.push_back(c);
+    }
+    const bool sums =
+        !draw.symbols_.empty() && draw.symbols_.find_first_not_of("+*") == std::string::npos;
+    draw.difference_ = draw.symbols_ == "-";
+    if (!sums && !draw.difference_) return std::nullopt;
+    draw.n_ = settings.operandCount;
+    draw.answerRange_ = settings.answerRange;
+    draw.largest_ = static_cast<int32_t>(BlindDrawOdds(settings).operandWeight.size());
+    if (draw.n_ < 2 || draw.answerRange_ < 1) return std::nullopt;
+    const int64_t n = draw.n_;
+    const int64_t largest = draw.largest_;
+
+    // The greatest sum a member of the set can have: of all operands, or of those after the
+    // first.
+    int64_t greatest;
+    if (draw.difference_) {
+        greatest = largest;
+    } else {
+        const int64_t timesGaps = draw.symbols_.find('*') == std::string::npos ? 0 : n - 1;
+        greatest = std::min<int64_t>(int64_t{draw.answerRange_} - 1 + timesGaps, n * largest);
+    }
+    // Small tables only: the set is worth drawing from when the sums are few.
+    constexpr int64_t kMostEntries = 1'200'000;
+    if (greatest < 1 || (n + 1) * (greatest + 1) > kMostEntries) return std::nullopt;
+    draw.sums_ = static_cast<int32_t>(greatest + 1);
+
+    // Tuples(k, s) by its sliding sum over the last operand, in wrapping 128-bit arithmetic
+    // beside an estimate in double precision: while the estimates stay below 2^120 the true
+    // counts are below 2^128, and the wrapping sums and differences give them exactly.
+    const auto sumsCount = static_cast<size_t>(draw.sums_);
+    const auto rows = static_cast<size_t>(n + 1);
+    draw.tuples_.assign(rows * sumsCount, 0);
+    std::vector<double> estimate(rows * sumsCount, 0.0);
+    constexpr double kTooMany = 0x1p120;
+    draw.tuples_[0] = 1;
+    estimate[0] = 1;
+    for (size_t k = 1; k < rows; ++k) {
+        Count* row = &draw.tuples_[k * sumsCount];
+        const Count* previous = &draw.tuples_[(k - 1) * sumsCount];
+        double* rowEstimate = &estimate[k * sumsCount];
+        const double* previousEstimate = &estimate[(k - 1) * sumsCount];
+        for (size_t s = 1; s < sumsCount; ++s) {
+            row[s] = row[s - 1] + previous[s - 1];
+            rowEstimate[s] = rowEstimate[s - 1] + previousEstimate[s - 1];
+            if (s > static_cast<size_t>(largest)) {
+                row[s] -= previous[s - 1 - static_cast<size_t>(largest)];
+                rowEstimate[s] -= previousEstimate[s - 1 - static_cast<size_t>(largest)];
+            }
+            if (rowEstimate[s] >= kTooMany) return std::nullopt;
+        }
+    }
+
+    Count total = 0;
+    double totalEstimate = 0;
+    for (int32_t s = 0; s < draw.sums_; ++s) {
+        Count members = draw.Tuples(draw.difference_ ? draw.n_ - 1 : draw.n_, s);
+        if (members == 0) continue;
+        if (draw.difference_) {
+            const int64_t firstLow = std::max<int64_t>(s, 1);
+            const int64_t firstHigh =
+                std::min<int64_t>(largest, s + int64_t{draw.answerRange_} - 1);
+            const auto firsts = static_cast<Count>(firstHigh - firstLow + 1);
+            if (static_cast<double>(members) * static_cast<double>(firsts) >= kTooMany)
+                return std::nullopt;
+            members *= firsts;
+        }
+        total += members;
+        totalEstimate += static_cast<double>(members);
+        if (totalEstimate >= kTooMany) return std::nullopt;
+        draw.sumOf_.push_back(s);
+        draw.upTo_.push_back(total);
+    }
+    if (total == 0) return std::nullopt;
+    draw.share_ = static_cast<double>(total) / std::pow(static_cast<double>(largest), draw.n_);
+    return draw;
+}
+
+void BoundedSumDraw::Unrank(Count rank, int32_t k, int32_t s, int32_t* out) const {
+    for (int32_t position = 0; position + 1 < k; ++position) {
+        const int32_t after = k - position - 1;
+        // The operands after this one hold at most largest_ each.
+        int32_t x = std::max<int32_t>(1, s - after * largest_);
+        for (;; ++x) {
+            const Count members = Tuples(after, s - x);
+            if (rank < members) break;
+            rank -= members;
+        }
+        out[position] = x;
+        s -= x;
+    }
+    out[k - 1] = s;
+}
+
+BoundedSumDraw::Count BoundedSumDraw::Below(const std::function<uint64_t()>& randomBits,
+                                            Count bound) {
+    // 128 random bits, drawn again while they fall in the incomplete last round of bound
+    // values, which holds less than half of them.
+    const Count threshold = (Count{0} - bound) % bound;
+    for (;;) {
+        const Count bits = (Count{randomBits()} << 64) | randomBits();
+        if (bits >= threshold) return bits % bound;
+    }
+}
+
+void BoundedSumDraw::Draw(const std::function<uint64_t()>& randomBits,
+                          std::vector<int32_t>& operands, std::string& operators) const {
+    operands.resize(static_cast<size_t>(n_));
+    operators.resize(static_cast<size_t>(n_ - 1));
+    const Count t = Below(randomBits, upTo_.back());
+    const auto index =
+        static_cast<size_t>(std::upper_bound(upTo_.begin(), upTo_.end(), t) - upTo_.begin());
+    Count rank = t - (index == 0 ? 0 : upTo_[index - 1]);
+    const int32_t s = sumOf_[index];
+    if (difference_) {
+        const int64_t firstLow = std::max<int64_t>(s, 1);
+        const int64_t firstHigh = std::min<int64_t>(largest_, s + int64_t{answerRange_} - 1);
+        const auto firsts = static_cast<Count>(firstHigh - firstLow + 1);
+        operands[0] = static_cast<int32_t>(firstLow + static_cast<int64_t>(rank % firsts));
+        Unrank(rank / firsts, n_ - 1, s, operands.data() + 1);
+    } else {
+        Unrank(rank, n_, s, operands.data());
+    }
+    for (char& op : operators) {
+        op = symbols_.size() == 1
+                 ? symbols_.front()
+                 : symbols_[static_cast<size_t>(Below(randomBits, symbols_.size()))];
+    }
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -189,3 +190,62 @@ SearchTotals PickAcceptable(const WorksheetSettings& settings, const SearchLimit
                             const std::vector<double>& sortedTargets,
                             std::vector<ExactCandidate>& picks,
                             SearchOrder order = SearchOrder::Weighted);
+
+// Operand tuples drawn uniformly from a set that holds every acceptable candidate of the
+// options, for options where such a set is easy to count and much smaller than all tuples:
+//   + and × alone: the terms are whole numbers of 1 or more and a × b >= a + b - 1, so the value
+//     is at least the operands' sum less the number of × gaps; an acceptable candidate has a
+//     sum below answerRange plus that number.
+//   − alone: the value is the first operand less the sum of the others, whole, from 0 to below
+//     answerRange; the first operand lies from that sum to answerRange - 1 above it.
+// The set counts tuples with repeated operands too, so that it is counted by sums alone; a
+// repeat has blind probability 0 and is turned down by the caller. Drawn uniformly (operators
+// uniformly among the distinct symbols) and accepted with BlindProbability / MostLikelyCandidate,
+// a candidate is then distributed exactly as under the blind draw, restricted to the set, and
+// nothing acceptable lies outside it.
+class BoundedSumDraw {
+public:
+    // Nothing for other operators, or when the set holds 2^120 tuples or more.
+    static std::optional<BoundedSumDraw> For(const WorksheetSettings& settings);
+
+    // The set's size over that of all operand tuples: how much likelier a draw from the set is
+    // to be accepted than a blind one.
+    double Share() const { return share_; }
+
+    // Roughly how many steps one draw takes: its scans run through the sums once.
+    double StepsPerDraw() const { return sums_; }
+
+    // One candidate drawn uniformly from the set; each call of `randomBits` gives 64 uniform
+    // random bits.
+    void Draw(const std::function<uint64_t()>& randomBits, std::vector<int32_t>& operands,
+              std::string& operators) const;
+
+private:
+    // Counts of tuples reach 1000^9 and more.
+    __extension__ typedef unsigned __int128 Count;
+
+    BoundedSumDraw() = default;
+
+    // The tuples of `k` operands from 1 to largest_ with sum exactly `s`.
+    Count Tuples(int32_t k, int32_t s) const {
+        return tuples_[static_cast<size_t>(k) * static_cast<size_t>(sums_) +
+                       static_cast<size_t>(s)];
+    }
+    // Writes the tuple of the given rank among those of k operands summing to s.
+    void Unrank(Count rank, int32_t k, int32_t s, int32_t* out) const;
+    // A uniform draw from 0 to bound - 1.
+    static Count Below(const std::function<uint64_t()>& randomBits, Count bound);
+
+    bool difference_ = false;
+    int32_t n_ = 0;
+    int32_t largest_ = 0;
+    int32_t answerRange_ = 0;
+    std::string symbols_;
+    int32_t sums_ = 0;           // sums from 0 to sums_ - 1 are counted
+    std::vector<Count> tuples_;  // Tuples(k, s), k from 0 to n_
+    // For each sum that can occur, in rising order: the sum and the running total of the set's
+    // members with that sum or a smaller one.
+    std::vector<int32_t> sumOf_;
+    std::vector<Count> upTo_;
+    double share_ = 1;
+};

@@ -296,14 +296,14 @@ public:
     GenerationResult Run() {
         result_.questions.reserve(static_cast<size_t>(wanted_));
         const CandidateSearch search = limits_.search;
-        if (search != CandidateSearch::BlindOnly) {
+        if (search != CandidateSearch::BlindOnly && search != CandidateSearch::BoundedSums) {
             // Small option sets are decided at once: proved empty, or sampled exactly.
             const uint64_t budget = search == CandidateSearch::ExactOnly
                                         ? std::numeric_limits<uint64_t>::max()
                                         : kQuickSearchSteps;
             if (const std::optional<GenerationOutcome> end = Exact(budget)) return Finish(*end);
         }
-        if (search == CandidateSearch::BlindOnly) {
+        if (search == CandidateSearch::BlindOnly || search == CandidateSearch::BoundedSums) {
             if (const std::optional<GenerationOutcome> end = Blind(Clock::time_point::max()))
                 return Finish(*end);
         }
@@ -313,6 +313,12 @@ public:
             const Clock::time_point blindStart = Clock::now();
             if (const std::optional<GenerationOutcome> end = Blind(blindStart + kBlindQuick))
                 return Finish(*end);
+            // Draws from a small set that holds every acceptable candidate come before the
+            // exact search, which such options keep busy for long.
+            if (Bounded() != nullptr) {
+                if (const std::optional<GenerationOutcome> end = Blind(blindStart + kBlindFirst))
+                    return Finish(*end);
+            }
             if (const std::optional<GenerationOutcome> end = Exact(kMiddleSearchSteps))
                 return Finish(*end);
             // Blind draws for a while tell how long they would take for the whole sheet; when
@@ -416,6 +422,7 @@ private:
     // Blind draws until the sheet is full (Complete), the run must end (Cancelled, TooStrict)
     // or `until` has come (nothing).
     std::optional<GenerationOutcome> Blind(Clock::time_point until) {
+        if (const BoundedSumDraw* bounded = Bounded()) return BoundedDraws(*bounded, until);
         const uint64_t perCheck = nativeDecides_ ? kNativeCandidatesPerCheck : kCandidatesPerCheck;
         RangeDraw operandDraw(1, settings_.numberRange);
         RangeDraw operatorDraw(1, static_cast<int32_t>(symbols_.size()));
@@ -448,6 +455,72 @@ private:
             if (!DrawNative(bits, operandDraw, operatorDraw, operands, operators)) continue;
             // Counted once above; Offer counts again.
             --result_.candidates;
+            Offer(CandidateText(operands, operators));
+        }
+        return GenerationOutcome::Complete;
+    }
+
+    // The set to draw from in place of blind draws, if any. Automatic runs leave their first
+    // stretch of blind draws, for the easy options, to the plain blind loop, and then use the
+    // set only when it is much smaller than all tuples.
+    const BoundedSumDraw* Bounded() {
+        const CandidateSearch search = limits_.search;
+        if (search != CandidateSearch::Automatic && search != CandidateSearch::BoundedSums)
+            return nullptr;
+        if (search == CandidateSearch::Automatic && !plainBlindDone_) {
+            plainBlindDone_ = true;
+            return nullptr;
+        }
+        if (!boundedTried_) {
+            boundedTried_ = true;
+            bounded_ = BoundedSumDraw::For(settings_);
+            // A blind candidate costs a few steps; a draw from the set pays off when the set is
+            // smaller than all tuples by more than the draw's steps.
+            if (bounded_ && search == CandidateSearch::Automatic &&
+                (bounded_->Share() > kMostBoundedShare ||
+                 bounded_->Share() * bounded_->StepsPerDraw() > kMostBoundedShareSteps))
+                bounded_.reset();
+        }
+        return bounded_ ? &*bounded_ : nullptr;
+    }
+
+    // Draws from the bounded set until the sheet is full, the run must end or `until` has come,
+    // as Blind does. Each draw is uniform over the set; accepted with its blind probability over
+    // the greatest one, it is distributed as the blind draw restricted to the set, which holds
+    // every acceptable candidate.
+    std::optional<GenerationOutcome> BoundedDraws(const BoundedSumDraw& bounded,
+                                                  Clock::time_point until) {
+        const DrawOdds odds = BlindDrawOdds(settings_);
+        const double mostLikely = MostLikelyCandidate(odds, settings_.operandCount);
+        Pcg32& source = RandomSource();
+        const std::function<uint64_t()> randomBits = [&source] {
+            return (uint64_t{source.Next()} << 32) | source.Next();
+        };
+        std::vector<int32_t> operands;
+        std::string operators;
+        uint64_t sinceCheck = kBoundedDrawsPerCheck;
+        while (Found() != wanted_) {
+            if (++sinceCheck >= kBoundedDrawsPerCheck) {
+                sinceCheck = 0;
+                if (const std::optional<GenerationOutcome> stop = watch_.Check(Found(), wanted_))
+                    return stop;
+                if (Clock::now() >= until) return std::nullopt;
+            }
+            bounded.Draw(randomBits, operands, operators);
+            const double p = BlindProbability(odds, operands, operators);
+            if (p == 0 || UniformUnit(source) * mostLikely >= p) {
+                ++result_.candidates;
+                continue;
+            }
+            if (nativeDecides_) {
+                ChainValue chain(operands[0]);
+                for (size_t i = 1; i < operands.size(); ++i)
+                    chain.Take(operators[i - 1], operands[i]);
+                if (!IsAcceptableValue(chain.Value(), settings_.answerRange)) {
+                    ++result_.candidates;
+                    continue;
+                }
+            }
             Offer(CandidateText(operands, operators));
         }
         return GenerationOutcome::Complete;
@@ -605,6 +678,12 @@ private:
 
     // Native candidates between two looks at the clock: some tens of microseconds.
     static constexpr uint64_t kNativeCandidatesPerCheck = 1024;
+    // Draws from the bounded set between two looks at the clock: a microsecond or so each.
+    static constexpr uint64_t kBoundedDrawsPerCheck = 256;
+    // The bounded set replaces blind draws when it holds at most this share of all tuples.
+    static constexpr double kMostBoundedShare = 0.25;
+    // ... and its share times the steps of one draw is at most this.
+    static constexpr double kMostBoundedShareSteps = 4;
 
     const WorksheetSettings& settings_;
     Value& value_;
@@ -615,6 +694,9 @@ private:
     ChainBounds bounds_;
     std::string symbols_;
     GenerationResult result_;
+    bool plainBlindDone_ = false;
+    bool boundedTried_ = false;
+    std::optional<BoundedSumDraw> bounded_;
 };
 
 template <typename Value>

@@ -81,6 +81,10 @@ enum class CandidateSearch {
     // Only the exact search: every acceptable candidate is visited, weighted with its
     // probability under the blind draw, and the questions are sampled from them.
     ExactOnly,
+    // Only draws from a set that provably holds every acceptable candidate (see BoundedSumDraw),
+    // as many as the time allows; blind draws where the options allow no such set. Automatic
+    // runs use such a set, when it is small, in place of their later blind draws.
+    BoundedSums,
 };
 
 struct GenerationLimits {

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <optional>
+#include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -107,13 +109,14 @@ TEST_P(WalksAgreeTest, SetsTimesOrdersMatchTheWeightedWalk) {
 
 // --- Against brute force ------------------------------------------------------------------------
 
-// The values of the ordered candidates that are whole and not negative, found one by one, with
-// the value texts computed by the native arithmetic and the script language's number text.
-std::vector<int64_t> BruteForceValues(const WorksheetSettings& settings) {
+// Calls visit(text, answer) for every ordered candidate whose value is whole and not negative,
+// found one by one, with the value texts computed by the native arithmetic and the script
+// language's number text.
+template <typename Visit>
+void ForEachWholeCandidate(const WorksheetSettings& settings, Visit&& visit) {
     const int32_t n = settings.operandCount;
     std::vector<int32_t> operands(static_cast<size_t>(n));
     std::vector<size_t> operators(static_cast<size_t>(n - 1));
-    std::vector<int64_t> values;
     const auto chooseOperators = [&](auto& self, int32_t gap) -> void {
         if (gap == n - 1) {
             std::string text = std::to_string(operands[0]);
@@ -124,7 +127,7 @@ std::vector<int64_t> BruteForceValues(const WorksheetSettings& settings) {
             const std::optional<double> value = EvaluatePlainArithmetic(text);
             if (!value) return;
             const std::string answer = ScriptNumberText(*value);
-            if (IsAcceptableAnswer(answer, INT32_MAX)) values.push_back(std::stoll(answer));
+            if (IsAcceptableAnswer(answer, INT32_MAX)) visit(text, std::stoll(answer));
             return;
         }
         for (size_t o = 0; o < settings.operators.size(); ++o) {
@@ -146,6 +149,13 @@ std::vector<int64_t> BruteForceValues(const WorksheetSettings& settings) {
         }
     };
     chooseOperands(chooseOperands, 0);
+}
+
+// The values of the ordered candidates that are whole and not negative.
+std::vector<int64_t> BruteForceValues(const WorksheetSettings& settings) {
+    std::vector<int64_t> values;
+    ForEachWholeCandidate(settings,
+                          [&values](const std::string&, int64_t v) { values.push_back(v); });
     return values;
 }
 
@@ -198,6 +208,46 @@ TEST_P(BruteForceTest, SearchCountsWhatBruteForceCounts) {
                           expected)
                     << n << " numbers, answers below " << answerRange;
             }
+        }
+    }
+}
+
+// The bounded set of + and × alone, or − alone, holds every acceptable candidate: drawn often
+// enough to meet each member many times over, it gives every candidate brute force accepts,
+// and only what the set may hold. Other choices have no such set.
+TEST_P(BruteForceTest, BoundedSumDrawsMeetEveryAcceptableCandidate) {
+    std::vector<std::string> operators;
+    for (const char c : GetParam().operators) operators.emplace_back(1, c);
+    const bool bounded = GetParam().operators.find_first_not_of("+*") == std::string::npos ||
+                         GetParam().operators == "-";
+    std::mt19937_64 source(7);
+    const std::function<uint64_t()> randomBits = [&source] { return source(); };
+    for (const int32_t answerRange : {1, 4, 30}) {
+        const WorksheetSettings settings = Options(operators, 3, 7, answerRange);
+        std::set<std::string> acceptable;
+        ForEachWholeCandidate(settings, [&](const std::string& text, int64_t v) {
+            if (v < answerRange) acceptable.insert(text);
+        });
+        const std::optional<BoundedSumDraw> draw = BoundedSumDraw::For(settings);
+        if (!bounded || acceptable.empty()) {
+            // With no acceptable candidate the set may be empty, and then there is none.
+            if (!bounded) {
+                EXPECT_FALSE(draw.has_value()) << "answers below " << answerRange;
+            }
+            continue;
+        }
+        ASSERT_TRUE(draw.has_value()) << "answers below " << answerRange;
+        std::set<std::string> drawn;
+        std::vector<int32_t> operands;
+        std::string symbols;
+        for (int i = 0; i < 200'000; ++i) {
+            draw->Draw(randomBits, operands, symbols);
+            ASSERT_EQ(operands.size(), 3u);
+            for (const int32_t v : operands) ASSERT_TRUE(v >= 1 && v <= 7) << v;
+            drawn.insert(CandidateText(operands, symbols));
+        }
+        for (const std::string& text : acceptable) {
+            EXPECT_TRUE(drawn.contains(text)) << text << ", answers below " << answerRange;
         }
     }
 }

@@ -214,6 +214,28 @@ TEST_P(DistributionTest, ExactSearchMatchesTheExactProbabilities) {
     EXPECT_LT(chi.statistic, CriticalValue(chi.degrees)) << chi.degrees;
 }
 
+// Draws from the bounded set that holds every acceptable candidate, turned into the blind
+// draw's odds by rejection: operators of unequal weight (+ listed twice) included.
+class BoundedSumDistributionTest : public DistributionTest {};
+
+INSTANTIATE_TEST_SUITE_P(
+    BoundedSets, BoundedSumDistributionTest,
+    testing::Values(DistributionCase{"PlusTimesFourUpTo9", Options({"+", "*"}, 4, 9, 12)},
+                    DistributionCase{"PlusPlusTimesThreeUpTo8", Options({"+", "+", "*"}, 3, 8, 10)},
+                    DistributionCase{"TimesThreeUpTo10", Options({"*"}, 3, 10, 50)},
+                    DistributionCase{"PlusThreeUpTo10", Options({"+"}, 3, 10, 12)},
+                    DistributionCase{"MinusFourUpTo9", Options({"-"}, 4, 9, 3)},
+                    DistributionCase{"MinusThreeUpTo12", Options({"-"}, 3, 12, 6)}),
+    [](const testing::TestParamInfo<DistributionCase>& info) {
+        return std::string(info.param.name);
+    });
+
+TEST_P(BoundedSumDistributionTest, BoundedDrawsMatchTheExactProbabilities) {
+    const std::map<std::string, double> exact = ExactProbabilities(GetParam().settings);
+    const ChiSquare chi = Compare(Draw(CandidateSearch::BoundedSums, 14), exact, kQuestions);
+    EXPECT_LT(chi.statistic, CriticalValue(chi.degrees)) << chi.degrees;
+}
+
 // A sampler with a plausible mistake: an operand equal to an earlier one is moved on to the next
 // free value instead of being drawn again. The same comparison must catch it.
 TEST_P(DistributionTest, ASamplerThatShiftsRepeatedOperandsFails) {

@@ -420,10 +420,21 @@ TEST_F(QuestionGeneratorTest, OptionsWithoutAnyAcceptableQuestionAreRefusedAfter
     EXPECT_EQ(calls, 0);
 }
 
-TEST_F(QuestionGeneratorTest, TooStrictRunStopsAndSaysSo) {
+TEST_F(QuestionGeneratorTest, RareDifferencesAreDrawnFromTheirBoundedSums) {
     // Nine distinct numbers up to 32768 where the first exceeds the sum of the others by 0 or
-    // 1 exist, but so rarely that neither blind draws nor the exact search find 100 in time.
+    // 1: too rare for blind draws and too many for the exact search, but every one of them
+    // lies among the tuples whose first operand is the sum of the others or one more.
     const WorksheetSettings settings = Options({"-"}, 9, 0, 2);
+    const GenerationResult result = GenerateQuestions(settings, evaluator_);
+    const std::vector<Chain> chains = CheckQuestions(result, settings);
+    for (const Chain& chain : chains) EXPECT_EQ(chain.operators, "--------");
+}
+
+TEST_F(QuestionGeneratorTest, TooStrictRunStopsAndSaysSo) {
+    // Sums of nine distinct numbers up to 32768 and their quotients that come to exactly 1
+    // exist (24/4/12+6/3/8+20/5/16), but so rarely that neither blind draws nor the exact
+    // search find 100 in time.
+    const WorksheetSettings settings = Options({"+", "/"}, 9, 0, 2);
     GenerationLimits limits;
     limits.timeBudget = std::chrono::milliseconds(100);
     const auto started = std::chrono::steady_clock::now();
