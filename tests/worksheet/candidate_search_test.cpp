@@ -9,22 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "../support/brute_force_candidates.h"
+#include "../support/worksheet_options.h"
 #include "platform/plain_arithmetic.h"
 #include "platform/script_number_text.h"
 #include "worksheet/question_generator.h"
 
 namespace {
 
-WorksheetSettings Options(std::vector<std::string> operators, int32_t operandCount,
-                          int32_t numberRange, int32_t answerRange) {
-    WorksheetSettings settings;
-    settings.operators = std::move(operators);
-    settings.operandCount = operandCount;
-    settings.numberRange = numberRange;
-    settings.answerRange = answerRange;
-    settings.questionCount = 100;
-    return settings;
-}
+using test_support::Options;
 
 SearchLimits Unlimited() {
     SearchLimits limits;
@@ -114,41 +107,11 @@ TEST_P(WalksAgreeTest, SetsTimesOrdersMatchTheWeightedWalk) {
 // language's number text.
 template <typename Visit>
 void ForEachWholeCandidate(const WorksheetSettings& settings, Visit&& visit) {
-    const int32_t n = settings.operandCount;
-    std::vector<int32_t> operands(static_cast<size_t>(n));
-    std::vector<size_t> operators(static_cast<size_t>(n - 1));
-    const auto chooseOperators = [&](auto& self, int32_t gap) -> void {
-        if (gap == n - 1) {
-            std::string text = std::to_string(operands[0]);
-            for (int32_t i = 1; i < n; ++i) {
-                text += settings.operators[operators[static_cast<size_t>(i - 1)]] +
-                        std::to_string(operands[static_cast<size_t>(i)]);
-            }
-            const std::optional<double> value = EvaluatePlainArithmetic(text);
-            if (!value) return;
-            const std::string answer = ScriptNumberText(*value);
-            if (IsAcceptableAnswer(answer, INT32_MAX)) visit(text, std::stoll(answer));
-            return;
-        }
-        for (size_t o = 0; o < settings.operators.size(); ++o) {
-            operators[static_cast<size_t>(gap)] = o;
-            self(self, gap + 1);
-        }
-    };
-    const auto chooseOperands = [&](auto& self, int32_t position) -> void {
-        if (position == n) {
-            chooseOperators(chooseOperators, 0);
-            return;
-        }
-        for (int32_t v = 1; v <= settings.numberRange; ++v) {
-            if (std::find(operands.begin(), operands.begin() + position, v) !=
-                operands.begin() + position)
-                continue;
-            operands[static_cast<size_t>(position)] = v;
-            self(self, position + 1);
-        }
-    };
-    chooseOperands(chooseOperands, 0);
+    test_support::ForEachCandidate(
+        settings, [&visit](const std::string& text, const auto&, const auto&) {
+            const std::optional<std::string> answer = test_support::ValueText(text);
+            if (answer && IsAcceptableAnswer(*answer, INT32_MAX)) visit(text, std::stoll(*answer));
+        });
 }
 
 // The values of the ordered candidates that are whole and not negative.

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "../support/brute_force_candidates.h"
+#include "../support/worksheet_options.h"
 #include "platform/plain_arithmetic.h"
 #include "platform/script_number_text.h"
 #include "worksheet/expression_evaluator.h"
@@ -18,66 +20,9 @@
 
 namespace {
 
-WorksheetSettings Options(std::vector<std::string> operators, int32_t operandCount,
-                          int32_t numberRange, int32_t answerRange, int32_t questionCount = 100) {
-    WorksheetSettings settings;
-    settings.operators = std::move(operators);
-    settings.operandCount = operandCount;
-    settings.numberRange = numberRange;
-    settings.answerRange = answerRange;
-    settings.questionCount = questionCount;
-    return settings;
-}
-
-// The value text the evaluator gives, computed here from the native arithmetic and the script
-// language's number text, independently of the generator.
-std::optional<std::string> ValueText(const std::string& expression) {
-    const std::optional<double> value = EvaluatePlainArithmetic(expression);
-    if (!value) return std::nullopt;
-    return ScriptNumberText(*value);
-}
-
-// Every ordered candidate of the options: operands pairwise distinct from 1 to numberRange (a
-// small positive range), one operator symbol per gap.
-template <typename Visit>
-void ForEachCandidate(const WorksheetSettings& settings, Visit&& visit) {
-    const int32_t n = settings.operandCount;
-    std::vector<int32_t> operands(static_cast<size_t>(n), 0);
-    std::vector<size_t> operators(static_cast<size_t>(n - 1), 0);
-    const auto emit = [&] {
-        std::string text = std::to_string(operands[0]);
-        std::string symbols;
-        for (int32_t i = 1; i < n; ++i) {
-            symbols += settings.operators[operators[static_cast<size_t>(i - 1)]];
-            text += symbols.back() + std::to_string(operands[static_cast<size_t>(i)]);
-        }
-        visit(text, operands, operators);
-    };
-    const auto chooseOperators = [&](auto& self, int32_t gap) -> void {
-        if (gap == n - 1) {
-            emit();
-            return;
-        }
-        for (size_t o = 0; o < settings.operators.size(); ++o) {
-            operators[static_cast<size_t>(gap)] = o;
-            self(self, gap + 1);
-        }
-    };
-    const auto chooseOperands = [&](auto& self, int32_t position) -> void {
-        if (position == n) {
-            chooseOperators(chooseOperators, 0);
-            return;
-        }
-        for (int32_t v = 1; v <= settings.numberRange; ++v) {
-            if (std::find(operands.begin(), operands.begin() + position, v) !=
-                operands.begin() + position)
-                continue;
-            operands[static_cast<size_t>(position)] = v;
-            self(self, position + 1);
-        }
-    };
-    chooseOperands(chooseOperands, 0);
-}
+using test_support::ForEachCandidate;
+using test_support::Options;
+using test_support::ValueText;
 
 // How many of the 32768 values of RandomInRange's r give each result from 1 to width.
 std::vector<double> DrawWeights(int32_t width) {

@@ -11,20 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "../support/worksheet_options.h"
 #include "worksheet/expression_evaluator.h"
 
 namespace {
 
-WorksheetSettings Options(std::vector<std::string> operators, int32_t operandCount,
-                          int32_t numberRange, int32_t answerRange, int32_t questionCount = 100) {
-    WorksheetSettings settings;
-    settings.operators = std::move(operators);
-    settings.operandCount = operandCount;
-    settings.numberRange = numberRange;
-    settings.answerRange = answerRange;
-    settings.questionCount = questionCount;
-    return settings;
-}
+using test_support::Options;
 
 // The operands and operators of an expression such as 12+7*3.
 struct Chain {
