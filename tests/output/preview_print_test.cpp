@@ -20,11 +20,14 @@
 #include "../support/private_cups.h"
 #include "../support/qt_application.h"
 #include "../support/recording_message_box.h"
+#include "output/pdf_export.h"
 #include "output/preview.h"
 #include "output/printing.h"
+#include "output/set_output.h"
 #include "output/sheet_page.h"
 #include "platform/grid.h"
 #include "platform/printers.h"
+#include "platform/sheet_set.h"
 #include "worksheet/worksheet_layout.h"
 
 using private_cups::PrivateCups;
@@ -301,5 +304,36 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Placement{"InTheMiddleOfTheScreen", QRect(250, 200, 300, 200)},
                       Placement{"AtTheWindowsDesignedPlace", QRect(50, 50, 600, 522)}),
     [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+
+namespace {
+
+// A class set goes out through a PDF writer of its own, not through the sheet's printer; its
+// pages must still be the direct print's, to the point.
+TEST_F(PreviewPrintTest, AnExportedAndAPrintedSetHaveTheDirectPrintsPageAndTitle) {
+    const std::filesystem::path direct = PrintDirectly(0);
+    SheetSet set;
+    set.Add(provider_);
+    const std::filesystem::path exported = cups_.Directory() / "out" / "exported.pdf";
+    ASSERT_EQ(ExportSheetSet(set, exported.string()).outcome, ExportOutcome::Saved);
+    PrintSheetSet(set, messages_);
+    ASSERT_THAT(messages_.shown, IsEmpty());
+    ASSERT_TRUE(cups_.WaitForCompletedJobs("alpha", 2));
+
+    const InkBox fromButton = WordsBox(direct);
+    ASSERT_GT(fromButton.words, 100);
+    for (const std::filesystem::path& pdf : {exported, alphaFile_}) {
+        SCOPED_TRACE(pdf.string());
+        EXPECT_THAT(PdfInfo(pdf), HasSubstr("842 x 595 pts (A4)"));
+        EXPECT_THAT(PdfInfo(pdf), HasSubstr("Title:           四则运算练习"));
+        const InkBox fromSet = WordsBox(pdf);
+        EXPECT_EQ(fromSet.words, fromButton.words);
+        EXPECT_NEAR(fromSet.left, fromButton.left, 0.5);
+        EXPECT_NEAR(fromSet.top, fromButton.top, 0.5);
+        EXPECT_NEAR(fromSet.right, fromButton.right, 0.5);
+        EXPECT_NEAR(fromSet.bottom, fromButton.bottom, 0.5);
+    }
+}
 
 }  // namespace
