@@ -21,24 +21,11 @@
 #include <tuple>
 #include <vector>
 
+#include "outcome_name.h"
 #include "worksheet/expression_evaluator.h"
 #include "worksheet/question_generator.h"
 
 namespace {
-
-const char* OutcomeName(GenerationOutcome outcome) {
-    switch (outcome) {
-        case GenerationOutcome::Complete:
-            return "sheet";
-        case GenerationOutcome::Refused:
-            return "refused";
-        case GenerationOutcome::TooStrict:
-            return "too-strict";
-        case GenerationOutcome::Cancelled:
-            return "cancelled";
-    }
-    return "?";
-}
 
 struct Line {
     int32_t numberRange;

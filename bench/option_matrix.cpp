@@ -7,26 +7,9 @@
 #include <cstdio>
 #include <string>
 
+#include "outcome_name.h"
 #include "worksheet/expression_evaluator.h"
 #include "worksheet/question_generator.h"
-
-namespace {
-
-const char* OutcomeName(GenerationOutcome outcome) {
-    switch (outcome) {
-        case GenerationOutcome::Complete:
-            return "sheet";
-        case GenerationOutcome::Refused:
-            return "refused";
-        case GenerationOutcome::TooStrict:
-            return "too-strict";
-        case GenerationOutcome::Cancelled:
-            return "cancelled";
-    }
-    return "?";
-}
-
-}  // namespace
 
 int main() {
     const char* symbols[] = {"+", "-", "*", "/"};

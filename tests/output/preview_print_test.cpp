@@ -67,6 +67,15 @@ InkBox WordsBox(const std::filesystem::path& pdf) {
     return box;
 }
 
+// The same words in the same place on the paper, to half a point: the same page and margins.
+void ExpectSameWords(const InkBox& seen, const InkBox& expected) {
+    EXPECT_EQ(seen.words, expected.words);
+    EXPECT_NEAR(seen.left, expected.left, 0.5);
+    EXPECT_NEAR(seen.top, expected.top, 0.5);
+    EXPECT_NEAR(seen.right, expected.right, 0.5);
+    EXPECT_NEAR(seen.bottom, expected.bottom, 0.5);
+}
+
 std::string PdfInfo(const std::filesystem::path& pdf) {
     return RunProgram({"pdfinfo", pdf.string()}).output;
 }
@@ -205,11 +214,7 @@ TEST_F(PreviewPrintTest, ASheetPrintedFromThePreviewComesOutLikeTheDirectPrint) 
     const InkBox fromPreview = WordsBox(alphaFile_);
     const InkBox fromButton = WordsBox(direct);
     ASSERT_GT(fromButton.words, 100);
-    EXPECT_EQ(fromPreview.words, fromButton.words);
-    EXPECT_NEAR(fromPreview.left, fromButton.left, 0.5);
-    EXPECT_NEAR(fromPreview.top, fromButton.top, 0.5);
-    EXPECT_NEAR(fromPreview.right, fromButton.right, 0.5);
-    EXPECT_NEAR(fromPreview.bottom, fromButton.bottom, 0.5);
+    ExpectSameWords(fromPreview, fromButton);
 }
 
 TEST_F(PreviewPrintTest, ASheetPrintedToAPdfFileFromThePreviewHasTheDirectPrintsPage) {
@@ -252,11 +257,7 @@ TEST_F(PreviewPrintTest, ASheetPrintedToAPdfFileFromThePreviewHasTheDirectPrints
     EXPECT_THAT(PdfInfo(file), HasSubstr("Title:           四则运算练习"));
     const InkBox inFile = WordsBox(file);
     const InkBox fromButton = WordsBox(direct);
-    EXPECT_EQ(inFile.words, fromButton.words);
-    EXPECT_NEAR(inFile.left, fromButton.left, 0.5);
-    EXPECT_NEAR(inFile.top, fromButton.top, 0.5);
-    EXPECT_NEAR(inFile.right, fromButton.right, 0.5);
-    EXPECT_NEAR(inFile.bottom, fromButton.bottom, 0.5);
+    ExpectSameWords(inFile, fromButton);
 }
 
 // Where the preview opened, over a parent window placed at `parentRect`.
@@ -328,11 +329,7 @@ TEST_F(PreviewPrintTest, AnExportedAndAPrintedSetHaveTheDirectPrintsPageAndTitle
         EXPECT_THAT(PdfInfo(pdf), HasSubstr("842 x 595 pts (A4)"));
         EXPECT_THAT(PdfInfo(pdf), HasSubstr("Title:           四则运算练习"));
         const InkBox fromSet = WordsBox(pdf);
-        EXPECT_EQ(fromSet.words, fromButton.words);
-        EXPECT_NEAR(fromSet.left, fromButton.left, 0.5);
-        EXPECT_NEAR(fromSet.top, fromButton.top, 0.5);
-        EXPECT_NEAR(fromSet.right, fromButton.right, 0.5);
-        EXPECT_NEAR(fromSet.bottom, fromButton.bottom, 0.5);
+        ExpectSameWords(fromSet, fromButton);
     }
 }
 
