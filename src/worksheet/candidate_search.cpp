@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <functional>
 #include <limits>
 
 #include "worksheet/option_check.h"
@@ -85,6 +86,30 @@ double MostLikelyCandidate(const DrawOdds& odds, int32_t n) {
         bound = bound * heaviest / static_cast<double>(kDrawSpan - taken);
     }
     return std::min(1.0, bound * (1 + 1e-12));
+}
+
+double RedrawFactor(const DrawOdds& odds, const int32_t* operands, int32_t n) {
+    double factor = 1;
+    uint32_t usedWeight = 0;
+    for (int32_t k = 0; k < n; ++k) {
+        if (k > 0) factor = factor * kDrawSpan / static_cast<double>(kDrawSpan - usedWeight);
+        usedWeight += odds.operandWeight[static_cast<size_t>(operands[k] - 1)];
+    }
+    return factor;
+}
+
+double MostRedrawFactor(const DrawOdds& odds, int32_t n) {
+    std::vector<uint32_t> heaviest = odds.operandWeight;
+    const size_t taken = std::min(heaviest.size(), static_cast<size_t>(std::max(n, 0)));
+    std::partial_sort(heaviest.begin(), heaviest.begin() + static_cast<ptrdiff_t>(taken),
+                      heaviest.end(), std::greater<>());
+    double factor = 1;
+    uint32_t usedWeight = 0;
+    for (size_t k = 0; k < taken; ++k) {
+        if (k > 0) factor = factor * kDrawSpan / static_cast<double>(kDrawSpan - usedWeight);
+        usedWeight += heaviest[k];
+    }
+    return factor;
 }
 
 std::string CandidateText(const std::vector<int32_t>& operands, std::string_view operators) {

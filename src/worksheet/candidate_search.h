@@ -48,6 +48,13 @@ double BlindProbability(const DrawOdds& odds, const std::vector<int32_t>& operan
 // A bound that no candidate of n operands exceeds in BlindProbability.
 double MostLikelyCandidate(const DrawOdds& odds, int32_t n);
 
+// How much likelier the blind draw, which draws an operand equal to an earlier one again, makes
+// these distinct operands than n independent draws of RandomInRange would: the product over
+// positions k of 32768 / (32768 - the weight of the operands before k).
+double RedrawFactor(const DrawOdds& odds, const int32_t* operands, int32_t n);
+// A bound that RedrawFactor never exceeds for n operands: the heaviest values taken first.
+double MostRedrawFactor(const DrawOdds& odds, int32_t n);
+
 // The value of a chain such as 12+7*3 in double precision, with * and / before + and -, left to
 // right, rounding after every operation exactly as the expression evaluator does.
 class ChainValue {

@@ -12,6 +12,8 @@
 #include "platform/script_engine.h"
 #include "worksheet/candidate_search.h"
 #include "worksheet/expression_evaluator.h"
+#include "worksheet/lane_draw.h"
+#include "worksheet/last_operand_draw.h"
 #include "worksheet/option_check.h"
 #include "worksheet/text_buffer.h"
 #include "worksheet/worksheet_layout.h"
@@ -296,14 +298,17 @@ public:
     GenerationResult Run() {
         result_.questions.reserve(static_cast<size_t>(wanted_));
         const CandidateSearch search = limits_.search;
-        if (search != CandidateSearch::BlindOnly && search != CandidateSearch::BoundedSums) {
+        const bool drawsOnly = search == CandidateSearch::BlindOnly ||
+                               search == CandidateSearch::BoundedSums ||
+                               search == CandidateSearch::SolvedLast;
+        if (!drawsOnly) {
             // Small option sets are decided at once: proved empty, or sampled exactly.
             const uint64_t budget = search == CandidateSearch::ExactOnly
                                         ? std::numeric_limits<uint64_t>::max()
                                         : kQuickSearchSteps;
             if (const std::optional<GenerationOutcome> end = Exact(budget)) return Finish(*end);
         }
-        if (search == CandidateSearch::BlindOnly || search == CandidateSearch::BoundedSums) {
+        if (drawsOnly) {
             if (const std::optional<GenerationOutcome> end = Blind(Clock::time_point::max()))
                 return Finish(*end);
         }
@@ -422,7 +427,12 @@ private:
     // Blind draws until the sheet is full (Complete), the run must end (Cancelled, TooStrict)
     // or `until` has come (nothing).
     std::optional<GenerationOutcome> Blind(Clock::time_point until) {
+        const bool plainFirst = limits_.search == CandidateSearch::Automatic && !plainBlindDone_;
         if (const BoundedSumDraw* bounded = Bounded()) return BoundedDraws(*bounded, until);
+        if (!plainFirst) {
+            if (const LastOperandDraw* last = SolvedLast()) return SolvedLastDraws(*last, until);
+        }
+        if (const std::optional<LaneSetup> lanes = Lanes()) return LaneDraws(*lanes, until);
         const uint64_t perCheck = nativeDecides_ ? kNativeCandidatesPerCheck : kCandidatesPerCheck;
         RangeDraw operandDraw(1, settings_.numberRange);
         RangeDraw operatorDraw(1, static_cast<int32_t>(symbols_.size()));
@@ -455,6 +465,134 @@ private:
             if (!DrawNative(bits, operandDraw, operatorDraw, operands, operators)) continue;
             // Counted once above; Offer counts again.
             --result_.candidates;
+            Offer(CandidateText(operands, operators));
+        }
+        return GenerationOutcome::Complete;
+    }
+
+    // The lane kernel's setup when it judges these options' blind candidates: it knows the
+    // operators and the operand count, and (unless the limits insist) independent draws of the
+    // operands repeat one seldom enough that the lanes so wasted cost less than redraws would.
+    std::optional<LaneSetup> Lanes() const {
+        if (!nativeDecides_ || limits_.lanes == BlindLanes::Never) return std::nullopt;
+        const int32_t n = settings_.operandCount;
+        if (n < 2 || n > kLaneMostOperands) return std::nullopt;
+        if (settings_.operators.empty() || settings_.operators.size() > 8) return std::nullopt;
+        LaneSetup setup;
+        setup.operandCount = n;
+        const uint32_t values = DistinctValuesInRange(1, settings_.numberRange);
+        setup.operandWidth = values >= 32768u ? 0 : values;
+        setup.operatorWidth = static_cast<uint32_t>(settings_.operators.size());
+        for (uint32_t p = 0; p < setup.operatorWidth; ++p) {
+            const std::string& symbol = settings_.operators[p];
+            if (symbol.size() != 1) return std::nullopt;
+            switch (symbol.front()) {
+                case '+':
+                    break;
+                case '-':
+                    setup.subtractPositions |= 1u << p;
+                    break;
+                case '*':
+                    setup.multiplyPositions |= 1u << p;
+                    break;
+                case '/':
+                    setup.dividePositions |= 1u << p;
+                    break;
+                default:
+                    return std::nullopt;
+            }
+        }
+        setup.answerRange = settings_.answerRange;
+        if (limits_.lanes == BlindLanes::WhereWorthwhile) {
+            double distinct = 1;
+            for (int32_t k = 1; k < n; ++k) distinct *= 1 - static_cast<double>(k) / values;
+            if (distinct < kLeastDistinctShare) return std::nullopt;
+        }
+        return setup;
+    }
+
+    // Blind draws through the lanes, as Blind does. The lanes draw every operand independently
+    // and skip candidates with a repeat; a hit is then kept with probability RedrawFactor over
+    // its bound, which turns the independent draws' odds into those of the blind draw, whose
+    // redraws make later positions likelier.
+    std::optional<GenerationOutcome> LaneDraws(const LaneSetup& setup, Clock::time_point until) {
+        Pcg32& source = RandomSource();
+        if (!laneRandomSeeded_) {
+            for (uint64_t& state : laneRandom_.state)
+                state = (uint64_t{source.Next()} << 32) | source.Next();
+            laneRandomSeeded_ = true;
+        }
+        const LaneKernel kernel =
+            limits_.lanes == BlindLanes::AlwaysPortable ? LaneKernel::Portable : LaneKernel::Best;
+        const int32_t n = setup.operandCount;
+        const DrawOdds odds = BlindDrawOdds(settings_);
+        const double mostFactor = MostRedrawFactor(odds, n);
+        std::vector<LaneHit> hits(kLaneHitRoom);
+        std::vector<int32_t> operands(static_cast<size_t>(n));
+        std::string operators(static_cast<size_t>(n - 1), '+');
+        while (Found() != wanted_) {
+            if (const std::optional<GenerationOutcome> stop = watch_.Check(Found(), wanted_))
+                return stop;
+            if (Clock::now() >= until) return std::nullopt;
+            size_t found = 0;
+            const uint64_t blocks = DrawLaneBlocks(setup, laneRandom_, kLaneBlocksPerCheck,
+                                                   hits.data(), hits.size(), found, kernel);
+            result_.candidates += blocks * static_cast<uint64_t>(kLaneCount);
+            for (size_t h = 0; h < found && Found() != wanted_; ++h) {
+                const LaneHit& hit = hits[h];
+                if (UniformUnit(source) * mostFactor >= RedrawFactor(odds, hit.operands, n))
+                    continue;
+                for (int32_t k = 0; k < n; ++k) operands[static_cast<size_t>(k)] = hit.operands[k];
+                for (int32_t g = 0; g + 1 < n; ++g)
+                    operators[static_cast<size_t>(g)] =
+                        settings_.operators[hit.positions[g]].front();
+                // Counted with its block; Offer counts again.
+                --result_.candidates;
+                Offer(CandidateText(operands, operators));
+            }
+        }
+        return GenerationOutcome::Complete;
+    }
+
+    // The draws with the last operand solved for, when the limits ask for them or (in Automatic
+    // runs, after the first stretch of plain blind draws) when they are much likelier to be
+    // kept than blind candidates.
+    const LastOperandDraw* SolvedLast() {
+        const CandidateSearch search = limits_.search;
+        if (search != CandidateSearch::Automatic && search != CandidateSearch::SolvedLast)
+            return nullptr;
+        if (!solvedLastTried_) {
+            solvedLastTried_ = true;
+            solvedLast_ = LastOperandDraw::For(settings_);
+            const double most = Lanes() ? kMostSolvedShareBesideLanes : kMostSolvedShare;
+            if (solvedLast_ && search == CandidateSearch::Automatic && solvedLast_->Share() > most)
+                solvedLast_.reset();
+        }
+        return solvedLast_ ? &*solvedLast_ : nullptr;
+    }
+
+    // Draws with the last operand solved for until the sheet is full, the run must end or
+    // `until` has come, as Blind does.
+    std::optional<GenerationOutcome> SolvedLastDraws(const LastOperandDraw& draw,
+                                                     Clock::time_point until) {
+        Pcg32& source = RandomSource();
+        const std::function<uint64_t()> randomBits = [&source] {
+            return (uint64_t{source.Next()} << 32) | source.Next();
+        };
+        std::vector<int32_t> operands;
+        std::string operators;
+        uint64_t sinceCheck = kSolvedDrawsPerCheck;
+        while (Found() != wanted_) {
+            if (++sinceCheck >= kSolvedDrawsPerCheck) {
+                sinceCheck = 0;
+                if (const std::optional<GenerationOutcome> stop = watch_.Check(Found(), wanted_))
+                    return stop;
+                if (Clock::now() >= until) return std::nullopt;
+            }
+            if (!draw.Draw(randomBits, operands, operators)) {
+                ++result_.candidates;
+                continue;
+            }
             Offer(CandidateText(operands, operators));
         }
         return GenerationOutcome::Complete;
@@ -676,6 +814,20 @@ private:
         return static_cast<size_t>(m >> 32);
     }
 
+    // Draws with the last operand solved for between two looks at the clock: a few tens of
+    // microseconds.
+    static constexpr uint64_t kSolvedDrawsPerCheck = 128;
+    // They replace blind draws when a kept one is this much likelier than a blind candidate's
+    // acceptance, or more: a draw costs about as much as this many lane candidates (or, beside
+    // the scalar blind loop, blind candidates).
+    static constexpr double kMostSolvedShareBesideLanes = 1.0 / 40;
+    static constexpr double kMostSolvedShare = 1.0 / 8;
+    // Blocks of eight lane candidates between two looks at the clock: some tens of
+    // microseconds, and hits enough for any block.
+    static constexpr uint64_t kLaneBlocksPerCheck = 1024;
+    static constexpr size_t kLaneHitRoom = 256;
+    // The lanes judge options where at least this share of independent draws has no repeat.
+    static constexpr double kLeastDistinctShare = 0.5;
     // Native candidates between two looks at the clock: some tens of microseconds.
     static constexpr uint64_t kNativeCandidatesPerCheck = 1024;
     // Draws from the bounded set between two looks at the clock: a microsecond or so each.
@@ -694,7 +846,11 @@ private:
     ChainBounds bounds_;
     std::string symbols_;
     GenerationResult result_;
+    LaneRandom laneRandom_;
+    bool laneRandomSeeded_ = false;
     bool plainBlindDone_ = false;
+    bool solvedLastTried_ = false;
+    std::optional<LastOperandDraw> solvedLast_;
     bool boundedTried_ = false;
     std::optional<BoundedSumDraw> bounded_;
 };

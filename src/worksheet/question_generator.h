@@ -85,6 +85,23 @@ enum class CandidateSearch {
     // as many as the time allows; blind draws where the options allow no such set. Automatic
     // runs use such a set, when it is small, in place of their later blind draws.
     BoundedSums,
+    // Only draws whose last operand is solved for (see LastOperandDraw), as many as the time
+    // allows. Automatic runs use them in place of their later blind draws when the answer range
+    // is small against the number range.
+    SolvedLast,
+};
+
+// How the blind loop judges candidates when it computes natively.
+enum class BlindLanes {
+    // Eight candidates at once where independent draws seldom repeat an operand; one at a time,
+    // drawn again on a repeat, elsewhere.
+    WhereWorthwhile,
+    // Always one at a time.
+    Never,
+    // Eight at once wherever the lanes can judge the options.
+    Always,
+    // The same with the portable kernel, as on processors without AVX-512.
+    AlwaysPortable,
 };
 
 struct GenerationLimits {
@@ -95,6 +112,7 @@ struct GenerationLimits {
     // Called with the questions found so far and the number wanted; returning false cancels.
     std::function<bool(int32_t found, int32_t wanted)> onProgress;
     CandidateSearch search = CandidateSearch::Automatic;
+    BlindLanes lanes = BlindLanes::WhereWorthwhile;
 };
 
 // Anything that turns an expression text into its value text, as ExpressionEvaluator::Eval does.

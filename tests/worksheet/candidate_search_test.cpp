@@ -216,3 +216,44 @@ TEST_P(BruteForceTest, BoundedSumDrawsMeetEveryAcceptableCandidate) {
 }
 
 }  // namespace
+
+// --- Redraws ------------------------------------------------------------------------------------
+
+namespace {
+
+struct RedrawCase {
+    const char* name;
+    int32_t numberRange;
+    std::vector<int32_t> operands;
+};
+
+class RedrawFactorTest : public testing::TestWithParam<RedrawCase> {};
+
+// Number ranges whose values RandomInRange weighs unequally: 20000 gives the values up to 12768
+// two of the 32768 values of r, the others one.
+INSTANTIATE_TEST_SUITE_P(
+    Ranges, RedrawFactorTest,
+    testing::Values(RedrawCase{"HeavyValuesFirst", 20000, {1, 2, 3, 19999}},
+                    RedrawCase{"LightValuesFirst", 20000, {19999, 19998, 5, 6}},
+                    RedrawCase{"AlmostEvenWeights", 100, {68, 69, 1, 100, 50}},
+                    RedrawCase{"NoRangeLimit", 0, {32768, 1, 7}}),
+    [](const testing::TestParamInfo<RedrawCase>& info) { return std::string(info.param.name); });
+
+// The blind draw's probability is that of independent draws times the factor, and the bound
+// holds.
+TEST_P(RedrawFactorTest, TurnsIndependentDrawsIntoRedraws) {
+    const RedrawCase& c = GetParam();
+    const auto n = static_cast<int32_t>(c.operands.size());
+    const DrawOdds odds = BlindDrawOdds(Options({"+"}, n, c.numberRange, 1000));
+    double independent = 1;
+    for (const int32_t v : c.operands)
+        independent *= odds.operandWeight[static_cast<size_t>(v - 1)] / 32768.0;
+    const std::string operators(static_cast<size_t>(n - 1), '+');
+    const double factor = RedrawFactor(odds, c.operands.data(), n);
+    EXPECT_NEAR(BlindProbability(odds, c.operands, operators), independent * factor,
+                independent * factor * 1e-12);
+    EXPECT_GT(factor, 1.0);
+    EXPECT_LE(factor, MostRedrawFactor(odds, n));
+}
+
+}  // namespace

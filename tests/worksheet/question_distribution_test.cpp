@@ -114,11 +114,13 @@ struct DistributionCase {
 class DistributionTest : public testing::TestWithParam<DistributionCase> {
 protected:
     // Questions drawn through the generator in sheets of 100.
-    std::map<std::string, int64_t> Draw(CandidateSearch search, uint32_t seed) {
+    std::map<std::string, int64_t> Draw(CandidateSearch search, uint32_t seed,
+                                        BlindLanes lanes = BlindLanes::WhereWorthwhile) {
         SeedRandomSource(seed);
         GenerationLimits limits;
         limits.timeBudget = std::chrono::minutes(5);
         limits.search = search;
+        limits.lanes = lanes;
         std::map<std::string, int64_t> counts;
         for (int64_t sheet = 0; sheet < kSheets; ++sheet) {
             const GenerationResult result =
@@ -153,6 +155,22 @@ TEST_P(DistributionTest, BlindDrawsMatchTheExactProbabilities) {
     EXPECT_LT(chi.statistic, CriticalValue(chi.degrees)) << chi.degrees;
 }
 
+// Eight candidates at once, with independent draws of the operands made into the blind draw's
+// redraws by rejection; on the wide kernel where the processor has it, and on the portable one.
+TEST_P(DistributionTest, LaneDrawsMatchTheExactProbabilities) {
+    const std::map<std::string, double> exact = ExactProbabilities(GetParam().settings);
+    const ChiSquare chi =
+        Compare(Draw(CandidateSearch::BlindOnly, 15, BlindLanes::Always), exact, kQuestions);
+    EXPECT_LT(chi.statistic, CriticalValue(chi.degrees)) << chi.degrees;
+}
+
+TEST_P(DistributionTest, PortableLaneDrawsMatchTheExactProbabilities) {
+    const std::map<std::string, double> exact = ExactProbabilities(GetParam().settings);
+    const ChiSquare chi = Compare(Draw(CandidateSearch::BlindOnly, 16, BlindLanes::AlwaysPortable),
+                                  exact, kQuestions);
+    EXPECT_LT(chi.statistic, CriticalValue(chi.degrees)) << chi.degrees;
+}
+
 TEST_P(DistributionTest, ExactSearchMatchesTheExactProbabilities) {
     const std::map<std::string, double> exact = ExactProbabilities(GetParam().settings);
     const ChiSquare chi = Compare(Draw(CandidateSearch::ExactOnly, 12), exact, kQuestions);
@@ -178,6 +196,28 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_P(BoundedSumDistributionTest, BoundedDrawsMatchTheExactProbabilities) {
     const std::map<std::string, double> exact = ExactProbabilities(GetParam().settings);
     const ChiSquare chi = Compare(Draw(CandidateSearch::BoundedSums, 14), exact, kQuestions);
+    EXPECT_LT(chi.statistic, CriticalValue(chi.degrees)) << chi.degrees;
+}
+
+// Draws whose last operand is solved for, on options whose answers lie far below the numbers,
+// where most patterns bound the solutions tightly.
+class SolvedLastDistributionTest : public DistributionTest {};
+
+INSTANTIATE_TEST_SUITE_P(
+    SmallAnswers, SolvedLastDistributionTest,
+    testing::Values(DistributionCase{"PlusDivideThreeUpTo12", Options({"+", "/"}, 3, 12, 4)},
+                    DistributionCase{"TimesDivideThreeUpTo12", Options({"*", "/"}, 3, 12, 3)},
+                    DistributionCase{"MinusTimesThreeUpTo10", Options({"-", "*"}, 3, 10, 3)},
+                    DistributionCase{"EveryOperatorThreeUpTo9",
+                                     Options({"+", "-", "*", "/"}, 3, 9, 2)},
+                    DistributionCase{"DivideFourUpTo12", Options({"/"}, 4, 12, 2)}),
+    [](const testing::TestParamInfo<DistributionCase>& info) {
+        return std::string(info.param.name);
+    });
+
+TEST_P(SolvedLastDistributionTest, SolvedDrawsMatchTheExactProbabilities) {
+    const std::map<std::string, double> exact = ExactProbabilities(GetParam().settings);
+    const ChiSquare chi = Compare(Draw(CandidateSearch::SolvedLast, 17), exact, kQuestions);
     EXPECT_LT(chi.statistic, CriticalValue(chi.degrees)) << chi.degrees;
 }
 

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Blind candidates judged eight at a time, one per lane of a wide register.
+//
+// Each lane draws its operands independently, every one with RandomInRange's odds, and its
+// operators one per gap with RandomOperator's odds; the chain is evaluated in double precision
+// exactly as the expression evaluator rounds it, and the lane is a hit when the value is a whole
+// number from 0 to below answerRange and no two operands are equal. Because the operands are not
+// redrawn on a repeat, every lane does the same work and no lane waits for another. The caller
+// turns a hit into the blind draw's odds (see RedrawFactor in candidate_search.h), and has the
+// hit evaluated and tested like any other candidate.
+//
+// This header is shared with a file compiled for wider registers than the rest of the program,
+// so it holds plain data and declarations only.
+
+inline constexpr int32_t kLaneCount = 8;
+inline constexpr int32_t kLaneMostOperands = 9;
+
+struct LaneSetup {
+    int32_t operandCount = 2;  // 2 to kLaneMostOperands
+    // An operand is 1 + (r mod operandWidth) for the 15 random bits r; a width of 0 stands for
+    // one beyond 32767, where the operand is 1 + r.
+    uint32_t operandWidth = 0;
+    // An operator's position in the list is r mod operatorWidth (1 to 8); with a width of 1 no
+    // bits are drawn for it, as the blind loop draws none for a single operator.
+    uint32_t operatorWidth = 1;
+    // Bit p is set when the list's position p holds that operator; a position in none of the
+    // three holds "+".
+    uint32_t subtractPositions = 0;
+    uint32_t multiplyPositions = 0;
+    uint32_t dividePositions = 0;
+    double answerRange = 0;
+};
+
+// The random state of the eight lanes: a SplitMix64 sequence each.
+struct LaneRandom {
+    uint64_t state[kLaneCount] = {};
+};
+
+// One lane's hit: its operands and, per gap, the list position of its operator.
+struct LaneHit {
+    int32_t operands[kLaneMostOperands] = {};
+    uint8_t positions[kLaneMostOperands - 1] = {};
+};
+
+// Which code runs the lanes.
+enum class LaneKernel {
+    Best,      // the wide one where the processor has AVX-512, the portable one elsewhere
+    Portable,  // the same arithmetic in code for any processor
+};
+
+// Whether the processor runs the wide kernel.
+bool WideLanesAvailable();
+
+// Runs blocks of eight candidates until `blocks` have run or fewer than kLaneCount hits have
+// room left in `hits` (of `room` entries); stores the hits and returns the blocks run. The same
+// setup, random state and kernel always give the same hits.
+uint64_t DrawLaneBlocks(const LaneSetup& setup, LaneRandom& random, uint64_t blocks, LaneHit* hits,
+                        size_t room, size_t& found, LaneKernel kernel = LaneKernel::Best);
+
+// The kernels themselves; DrawLaneBlocks chooses between them.
+namespace lanes_portable {
+uint64_t Run(const LaneSetup& setup, LaneRandom& random, uint64_t blocks, LaneHit* hits,
+             size_t room, size_t& found);
+}
+namespace lanes_wide {
+uint64_t Run(const LaneSetup& setup, LaneRandom& random, uint64_t blocks, LaneHit* hits,
+             size_t room, size_t& found);
+}

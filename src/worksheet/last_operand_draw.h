@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "worksheet/candidate_search.h"
+#include "worksheet/worksheet_settings.h"
+
+// Candidates whose last operand is solved for instead of drawn.
+//
+// With every operand but the last fixed, the chain's value is a monotone function of the last
+// operand x (rounding keeps sums, products and quotients monotone), so the values of x that give
+// an acceptable value can be found by bisection: the set H. The blind draw would accept the
+// first n - 1 operands (the rest) with probability A = the weight of H under the draw of x.
+// Here the rest is drawn blind and kept with probability A / M, and x is then drawn from H with
+// the draw's odds; the kept candidates are then distributed exactly as the blind loop's
+// accepted ones, provided no rest has A above M.
+//
+// The bound M comes from the operator pattern. Whenever distinct x give distinct values, each
+// whole number below answerRange comes from at most one x, so H holds at most answerRange
+// values and M is answerRange times the likeliest x. That holds when x is a term of its own,
+// when the chain is a single term, and when the last term is large enough that its steps show
+// through the rounding of the sum (see Resolvable in the source). For other patterns M is 1,
+// and x is drawn blind. The pattern itself is drawn with its blind probability times M, which
+// makes the patterns' different bounds cancel.
+//
+// When answerRange is small against the number range, the pattern bounds are small and most
+// rests are turned down at once, so a kept candidate costs far fewer draws than blind.
+class LastOperandDraw {
+public:
+    // Nothing when the options have more than 65536 operator patterns or operators other than
+    // + - * /.
+    static std::optional<LastOperandDraw> For(const WorksheetSettings& settings);
+
+    // The likelihood of a kept candidate against the blind draw's acceptance: a proposal is kept
+    // with the blind acceptance rate divided by Share().
+    double Share() const { return share_; }
+
+    // One proposal; true when it is kept, with the candidate in `operands` and `operators`
+    // (which it then has passed the native acceptance test). `randomBits` gives 64 uniform
+    // random bits a call.
+    bool Draw(const std::function<uint64_t()>& randomBits, std::vector<int32_t>& operands,
+              std::string& operators) const;
+
+    // The bound on A for the pattern with these gap operators, and whether it is below 1 (the
+    // last operand is solved for).
+    double PatternBound(const std::string& operators) const;
+
+private:
+    LastOperandDraw() = default;
+
+    // Whether distinct x give distinct values for every rest of the pattern.
+    bool Resolvable(const std::string& operators) const;
+    // The values of x from 1 to largest_, not among the rest, for which the chain is acceptable.
+    void SolveLast(const ChainValue& prefix, char last, const std::vector<int32_t>& rest,
+                   std::vector<int32_t>& solutions) const;
+
+    DrawOdds odds_;
+    int32_t n_ = 0;
+    int32_t largest_ = 0;
+    int32_t answerRange_ = 0;
+    double share_ = 1;
+    // The largest weight of one x given any rest, over the draw's whole span.
+    double heaviestLast_ = 0;
+    // Every pattern in order of its number (gap 0 the least significant digit, one digit per
+    // distinct symbol), with the running total of blind probability times bound.
+    std::vector<double> upTo_;
+    std::vector<double> bound_;
+};

@@ -1,0 +1,120 @@
+// The lane kernel: what it reports as hits, and the wide kernel against the portable one.
+
+#include "worksheet/lane_draw.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "worksheet/candidate_search.h"
+
+namespace {
+
+struct LaneCase {
+    const char* name;
+    int32_t operandCount;
+    uint32_t operandWidth;
+    std::string operators;  // the list, one symbol a position
+    double answerRange;
+};
+
+LaneSetup SetupFor(const LaneCase& c) {
+    LaneSetup setup;
+    setup.operandCount = c.operandCount;
+    setup.operandWidth = c.operandWidth;
+    setup.operatorWidth = static_cast<uint32_t>(c.operators.size());
+    for (uint32_t p = 0; p < setup.operatorWidth; ++p) {
+        if (c.operators[p] == '-') setup.subtractPositions |= 1u << p;
+        if (c.operators[p] == '*') setup.multiplyPositions |= 1u << p;
+        if (c.operators[p] == '/') setup.dividePositions |= 1u << p;
+    }
+    setup.answerRange = c.answerRange;
+    return setup;
+}
+
+LaneRandom Seeded(uint64_t seed) {
+    LaneRandom random;
+    for (uint64_t& state : random.state) state = seed = seed * 6364136223846793005ull + 1;
+    return random;
+}
+
+std::vector<LaneHit> Hits(const LaneCase& c, LaneKernel kernel, uint64_t blocks) {
+    const LaneSetup setup = SetupFor(c);
+    LaneRandom random = Seeded(99);
+    std::vector<LaneHit> all;
+    std::vector<LaneHit> room(64);
+    while (blocks > 0) {
+        size_t found = 0;
+        blocks -= DrawLaneBlocks(setup, random, blocks, room.data(), room.size(), found, kernel);
+        all.insert(all.end(), room.begin(), room.begin() + static_cast<ptrdiff_t>(found));
+    }
+    return all;
+}
+
+class LaneDrawTest : public testing::TestWithParam<LaneCase> {};
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, LaneDrawTest,
+    testing::Values(LaneCase{"PlusMinusFourUpTo100", 4, 100, "+-", 1000},
+                    LaneCase{"EveryOperatorFiveUpTo20", 5, 20, "+-*/", 10},
+                    LaneCase{"DivideThreeUpTo12", 3, 12, "/", 10},
+                    LaneCase{"PlusTimesDivideNineUpTo100", 9, 100, "+*/", 100},
+                    LaneCase{"MinusTwoWithoutLimit", 2, 0, "-", 100},
+                    LaneCase{"TimesTimesPlusSixUpTo1000", 6, 1000, "**+", 100000}),
+    [](const testing::TestParamInfo<LaneCase>& info) { return std::string(info.param.name); });
+
+// Every hit is a candidate the blind loop would accept: operands in range and distinct, and a
+// value the native arithmetic, operator by operator, finds acceptable.
+TEST_P(LaneDrawTest, EveryHitIsAnAcceptableCandidate) {
+    const LaneCase& c = GetParam();
+    const std::vector<LaneHit> hits = Hits(c, LaneKernel::Portable, 20000);
+    ASSERT_FALSE(hits.empty());
+    const int32_t largest = c.operandWidth == 0 ? 32768 : static_cast<int32_t>(c.operandWidth);
+    for (const LaneHit& hit : hits) {
+        const int32_t* first = hit.operands;
+        const int32_t* last = hit.operands + c.operandCount;
+        for (const int32_t* v = first; v != last; ++v) {
+            EXPECT_GE(*v, 1);
+            EXPECT_LE(*v, largest);
+            EXPECT_EQ(std::count(first, last, *v), 1);
+        }
+        ChainValue chain(hit.operands[0]);
+        for (int32_t g = 0; g + 1 < c.operandCount; ++g) {
+            ASSERT_LT(hit.positions[g], c.operators.size());
+            chain.Take(c.operators[hit.positions[g]], hit.operands[g + 1]);
+        }
+        EXPECT_TRUE(IsAcceptableValue(chain.Value(), static_cast<int32_t>(c.answerRange)));
+    }
+}
+
+// The two kernels compute the same lanes from the same state.
+TEST_P(LaneDrawTest, WideKernelFindsWhatThePortableOneFinds) {
+    if (!WideLanesAvailable()) GTEST_SKIP() << "the processor has no AVX-512";
+    const std::vector<LaneHit> wide = Hits(GetParam(), LaneKernel::Best, 20000);
+    const std::vector<LaneHit> portable = Hits(GetParam(), LaneKernel::Portable, 20000);
+    ASSERT_EQ(wide.size(), portable.size());
+    for (size_t i = 0; i < wide.size(); ++i) {
+        EXPECT_TRUE(std::equal(std::begin(wide[i].operands), std::end(wide[i].operands),
+                               std::begin(portable[i].operands)));
+        EXPECT_TRUE(std::equal(std::begin(wide[i].positions), std::end(wide[i].positions),
+                               std::begin(portable[i].positions)));
+    }
+}
+
+// Candidates with a repeated operand are never hits, though 5-3-2 style chains with a repeat
+// would often be acceptable: with numbers up to 3 and three operands, every hit is an order of
+// 1, 2 and 3.
+TEST(LaneDrawRepeatTest, RepeatedOperandsAreNeverHits) {
+    const LaneCase c{"MinusPlusThreeUpTo3", 3, 3, "+-", 100};
+    const std::vector<LaneHit> hits = Hits(c, LaneKernel::Best, 5000);
+    ASSERT_FALSE(hits.empty());
+    for (const LaneHit& hit : hits) {
+        std::vector<int32_t> sorted(hit.operands, hit.operands + 3);
+        std::sort(sorted.begin(), sorted.end());
+        EXPECT_EQ(sorted, (std::vector<int32_t>{1, 2, 3}));
+    }
+}
+
+}  // namespace
