@@ -33,6 +33,22 @@ struct LaneSetup {
     uint32_t multiplyPositions = 0;
     uint32_t dividePositions = 0;
     double answerRange = 0;
+
+    // With "+" and no "-", every term is at least 0, so an acceptable chain's value is at least
+    // each single-operand term: such operands lie below answerRange. With `singles` set, the
+    // lanes draw the operators first, gap by gap, and the operands of single terms as
+    // 1 + (r mod singleWidth); the caller corrects the odds (see SingleTermProposal).
+    bool singles = false;
+    uint32_t singleWidth = 0;
+    // Gap g is "+" when 32 random bits fall below this bound, after a "+" (or at the start) and
+    // after another operator.
+    uint64_t closeAfterClose[kLaneMostOperands - 1] = {};
+    uint64_t closeAfterGrow[kLaneMostOperands - 1] = {};
+    // The list position of "+", and those of the other operators (at most three), of which one
+    // is r mod growWidth.
+    uint32_t closePosition = 0;
+    uint32_t growWidth = 1;
+    uint32_t growPositions[3] = {};
 };
 
 // The random state of the eight lanes: a SplitMix64 sequence each.

@@ -131,9 +131,8 @@ double LastOperandDraw::PatternBound(const std::string& operators) const {
     return std::min(1.0, values * heaviestLast_);
 }
 
-void LastOperandDraw::SolveLast(const ChainValue& prefix, char last,
-                                const std::vector<int32_t>& rest,
-                                std::vector<int32_t>& solutions) const {
+void LastOperandDraw::SolveLast(const ChainValue& prefix, char last, const int32_t* rest,
+                                int32_t restCount, std::vector<int32_t>& solutions) const {
     solutions.clear();
     const auto value = [&](int32_t x) {
         ChainValue chain = prefix;
@@ -141,10 +140,14 @@ void LastOperandDraw::SolveLast(const ChainValue& prefix, char last,
         return chain.Value();
     };
     const auto used = [&](int32_t x) {
-        return std::find(rest.begin(), rest.end(), x) != rest.end();
+        return std::find(rest, rest + restCount, x) != rest + restCount;
     };
     const double range = answerRange_;
-    const bool rising = value(1) <= value(largest_);
+    const double atLeast = value(1);
+    const double atMost = value(largest_);
+    // Most rests are settled here: no x brings the value into range.
+    if (std::max(atLeast, atMost) < 0 || std::min(atLeast, atMost) >= range) return;
+    const bool rising = atLeast <= atMost;
     // The first x from lo to hi + 1 at which the monotone test turns true.
     const auto firstWhere = [](int32_t lo, int32_t hi, const auto& test) {
         int32_t end = hi + 1;
@@ -220,11 +223,13 @@ bool LastOperandDraw::Draw(const std::function<uint64_t()>& randomBits,
     }
 
     thread_local std::vector<int32_t> solutions;
-    const std::vector<int32_t> rest(operands.begin(), operands.end() - 1);
-    SolveLast(prefix, last, rest, solutions);
+    SolveLast(prefix, last, operands.data(), n_ - 1, solutions);
     if (solutions.empty()) return false;
     uint32_t restWeight = 0;
-    for (const int32_t v : rest) restWeight += odds_.operandWeight[static_cast<size_t>(v - 1)];
+    for (int32_t k = 0; k + 1 < n_; ++k) {
+        const int32_t v = operands[static_cast<size_t>(k)];
+        restWeight += odds_.operandWeight[static_cast<size_t>(v - 1)];
+    }
     uint64_t solutionWeight = 0;
     for (const int32_t x : solutions)
         solutionWeight += odds_.operandWeight[static_cast<size_t>(x - 1)];

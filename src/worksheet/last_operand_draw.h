@@ -55,7 +55,7 @@ private:
     // Whether distinct x give distinct values for every rest of the pattern.
     bool Resolvable(const std::string& operators) const;
     // The values of x from 1 to largest_, not among the rest, for which the chain is acceptable.
-    void SolveLast(const ChainValue& prefix, char last, const std::vector<int32_t>& rest,
+    void SolveLast(const ChainValue& prefix, char last, const int32_t* rest, int32_t restCount,
                    std::vector<int32_t>& solutions) const;
 
     DrawOdds odds_;

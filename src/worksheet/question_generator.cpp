@@ -15,6 +15,7 @@
 #include "worksheet/lane_draw.h"
 #include "worksheet/last_operand_draw.h"
 #include "worksheet/option_check.h"
+#include "worksheet/single_term_proposal.h"
 #include "worksheet/text_buffer.h"
 #include "worksheet/worksheet_layout.h"
 
@@ -503,6 +504,8 @@ private:
             }
         }
         setup.answerRange = settings_.answerRange;
+        if (const std::optional<SingleTermProposal> singles = SingleTermProposal::For(settings_))
+            singles->Fill(setup);
         if (limits_.lanes == BlindLanes::WhereWorthwhile) {
             double distinct = 1;
             for (int32_t k = 1; k < n; ++k) distinct *= 1 - static_cast<double>(k) / values;
@@ -514,7 +517,8 @@ private:
     // Blind draws through the lanes, as Blind does. The lanes draw every operand independently
     // and skip candidates with a repeat; a hit is then kept with probability RedrawFactor over
     // its bound, which turns the independent draws' odds into those of the blind draw, whose
-    // redraws make later positions likelier.
+    // redraws make later positions likelier. Where single terms are kept below answerRange, the
+    // proposal's own factor joins it.
     std::optional<GenerationOutcome> LaneDraws(const LaneSetup& setup, Clock::time_point until) {
         Pcg32& source = RandomSource();
         if (!laneRandomSeeded_) {
@@ -526,7 +530,12 @@ private:
             limits_.lanes == BlindLanes::AlwaysPortable ? LaneKernel::Portable : LaneKernel::Best;
         const int32_t n = setup.operandCount;
         const DrawOdds odds = BlindDrawOdds(settings_);
-        const double mostFactor = MostRedrawFactor(odds, n);
+        double mostFactor = MostRedrawFactor(odds, n);
+        std::optional<SingleTermProposal> singles;
+        if (setup.singles) {
+            singles = SingleTermProposal::For(settings_);
+            mostFactor *= singles->MostFactor();
+        }
         std::vector<LaneHit> hits(kLaneHitRoom);
         std::vector<int32_t> operands(static_cast<size_t>(n));
         std::string operators(static_cast<size_t>(n - 1), '+');
@@ -540,8 +549,9 @@ private:
             result_.candidates += blocks * static_cast<uint64_t>(kLaneCount);
             for (size_t h = 0; h < found && Found() != wanted_; ++h) {
                 const LaneHit& hit = hits[h];
-                if (UniformUnit(source) * mostFactor >= RedrawFactor(odds, hit.operands, n))
-                    continue;
+                double factor = RedrawFactor(odds, hit.operands, n);
+                if (singles) factor *= singles->Factor(hit);
+                if (UniformUnit(source) * mostFactor >= factor) continue;
                 for (int32_t k = 0; k < n; ++k) operands[static_cast<size_t>(k)] = hit.operands[k];
                 for (int32_t g = 0; g + 1 < n; ++g)
                     operators[static_cast<size_t>(g)] =

@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "../support/worksheet_options.h"
 #include "worksheet/candidate_search.h"
+#include "worksheet/single_term_proposal.h"
 
 namespace {
 
@@ -40,8 +42,7 @@ LaneRandom Seeded(uint64_t seed) {
     return random;
 }
 
-std::vector<LaneHit> Hits(const LaneCase& c, LaneKernel kernel, uint64_t blocks) {
-    const LaneSetup setup = SetupFor(c);
+std::vector<LaneHit> Hits(const LaneSetup& setup, LaneKernel kernel, uint64_t blocks) {
     LaneRandom random = Seeded(99);
     std::vector<LaneHit> all;
     std::vector<LaneHit> room(64);
@@ -51,6 +52,10 @@ std::vector<LaneHit> Hits(const LaneCase& c, LaneKernel kernel, uint64_t blocks)
         all.insert(all.end(), room.begin(), room.begin() + static_cast<ptrdiff_t>(found));
     }
     return all;
+}
+
+std::vector<LaneHit> Hits(const LaneCase& c, LaneKernel kernel, uint64_t blocks) {
+    return Hits(SetupFor(c), kernel, blocks);
 }
 
 class LaneDrawTest : public testing::TestWithParam<LaneCase> {};
@@ -100,6 +105,34 @@ TEST_P(LaneDrawTest, WideKernelFindsWhatThePortableOneFinds) {
                                std::begin(portable[i].operands)));
         EXPECT_TRUE(std::equal(std::begin(wide[i].positions), std::end(wide[i].positions),
                                std::begin(portable[i].positions)));
+    }
+}
+
+// With single terms drawn below the answer range, the operators come first and take other
+// random bits; both kernels still agree, and every single term of a hit is below the range.
+TEST(LaneDrawSinglesTest, KernelsAgreeAndSingleTermsStayBelowTheRange) {
+    const std::optional<SingleTermProposal> singles =
+        SingleTermProposal::For(test_support::Options({"+", "*", "/"}, 5, 100, 10));
+    ASSERT_TRUE(singles);
+    LaneSetup setup = SetupFor({"PlusTimesDivideFiveUpTo100", 5, 100, "+*/", 10});
+    singles->Fill(setup);
+    const std::vector<LaneHit> portable = Hits(setup, LaneKernel::Portable, 200000);
+    ASSERT_FALSE(portable.empty());
+    for (const LaneHit& hit : portable) {
+        for (int32_t k = 0; k < 5; ++k) {
+            const bool before = k == 0 || hit.positions[k - 1] == 0;
+            const bool after = k == 4 || hit.positions[k] == 0;
+            if (before && after) {
+                EXPECT_LT(hit.operands[k], 10);
+            }
+        }
+    }
+    if (!WideLanesAvailable()) return;
+    const std::vector<LaneHit> wide = Hits(setup, LaneKernel::Best, 200000);
+    ASSERT_EQ(wide.size(), portable.size());
+    for (size_t i = 0; i < wide.size(); ++i) {
+        EXPECT_TRUE(std::equal(std::begin(wide[i].operands), std::end(wide[i].operands),
+                               std::begin(portable[i].operands)));
     }
 }
 
