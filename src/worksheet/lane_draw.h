@@ -40,7 +40,7 @@ struct LaneSetup {
     // 1 + (r mod singleWidth); the caller corrects the odds (see SingleTermProposal).
     bool singles = false;
     uint32_t singleWidth = 0;
-    // Gap g is "+" when 32 random bits fall below this bound, after a "+" (or at the start) and
+    // Gap g is "+" when 16 random bits fall below this bound, after a "+" (or at the start) and
     // after another operator.
     uint64_t closeAfterClose[kLaneMostOperands - 1] = {};
     uint64_t closeAfterGrow[kLaneMostOperands - 1] = {};

@@ -42,6 +42,50 @@ int32_t DrawOperand(RandomFeed& feed, uint32_t largest, const int32_t* before, i
     }
 }
 
+// The first x from lo to hi at which the monotone test turns true (hi + 1 when it never does),
+// searched outward from `near` in doubling steps, then by bisection.
+template <typename Test>
+int32_t FirstWhereNear(int32_t lo, int32_t hi, int32_t near, const Test& test) {
+    // Invariant: every x below `low` fails and every x from `high` on passes.
+    int32_t low = lo;
+    int32_t high = hi + 1;
+    int64_t step = 1;
+    if (test(near)) {
+        high = near;
+        while (high > low) {
+            const auto probe = static_cast<int32_t>(std::max<int64_t>(low, high - step));
+            if (test(probe)) {
+                high = probe;
+                step *= 2;
+            } else {
+                low = probe + 1;
+                break;
+            }
+        }
+    } else {
+        low = near + 1;
+        while (low < high) {
+            const auto probe =
+                static_cast<int32_t>(std::min<int64_t>(int64_t{high} - 1, low - 1 + step));
+            if (test(probe)) {
+                high = probe;
+                break;
+            }
+            low = probe + 1;
+            step *= 2;
+        }
+    }
+    while (low < high) {
+        const int32_t mid = low + (high - low) / 2;
+        if (test(mid)) {
+            high = mid;
+        } else {
+            low = mid + 1;
+        }
+    }
+    return low;
+}
+
 }  // namespace
 
 std::optional<LastOperandDraw> LastOperandDraw::For(const WorksheetSettings& settings) {
@@ -182,11 +226,34 @@ void LastOperandDraw::SolveLast(const ChainValue& prefix, char last, const int32
         }
         return;
     }
-    // Each whole value comes from at most one x (the pattern is resolvable): find it by
-    // bisection.
+    // Each whole value comes from at most one x (the pattern is resolvable): find it by a
+    // search that starts where the exact arithmetic puts it and gallops out from there, which
+    // is right for any monotone value and quick when the guess is close.
+    const auto guess = [&](double j) {
+        double x = 0;
+        switch (last) {
+            case '+':
+                x = j - prefix.Value();
+                break;
+            case '-':
+                x = prefix.Value() - j;
+                break;
+            default: {
+                const double share = prefix.FirstTerm()    ? j
+                                     : prefix.Subtracted() ? prefix.Sum() - j
+                                                           : j - prefix.Sum();
+                x = last == '*' ? share / prefix.Term() : prefix.Term() / share;
+                break;
+            }
+        }
+        if (!(x >= from)) return from;  // also for NaN
+        if (!(x <= to)) return to;
+        return static_cast<int32_t>(std::lround(x));
+    };
     for (double j = std::ceil(low); j <= high; ++j) {
-        const int32_t x = rising ? firstWhere(from, to, [&](int32_t y) { return value(y) >= j; })
-                                 : firstWhere(from, to, [&](int32_t y) { return value(y) <= j; });
+        const int32_t x =
+            rising ? FirstWhereNear(from, to, guess(j), [&](int32_t y) { return value(y) >= j; })
+                   : FirstWhereNear(from, to, guess(j), [&](int32_t y) { return value(y) <= j; });
         if (x <= to && value(x) == j && !used(x)) solutions.push_back(x);
     }
 }

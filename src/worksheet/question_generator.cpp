@@ -543,9 +543,13 @@ private:
             if (const std::optional<GenerationOutcome> stop = watch_.Check(Found(), wanted_))
                 return stop;
             if (Clock::now() >= until) return std::nullopt;
+            // Room for little more than the questions still missing, so that easy options do
+            // not judge candidates only to drop their hits.
+            const size_t room =
+                std::min(hits.size(), static_cast<size_t>(wanted_ - Found()) + 2 * kLaneCount);
             size_t found = 0;
             const uint64_t blocks = DrawLaneBlocks(setup, laneRandom_, kLaneBlocksPerCheck,
-                                                   hits.data(), hits.size(), found, kernel);
+                                                   hits.data(), room, found, kernel);
             result_.candidates += blocks * static_cast<uint64_t>(kLaneCount);
             for (size_t h = 0; h < found && Found() != wanted_; ++h) {
                 const LaneHit& hit = hits[h];

@@ -6,7 +6,9 @@
 
 namespace {
 
-constexpr double kThresholdScale = 4294967296.0;  // 2^32: the lanes compare 32 random bits
+// The lanes compare 16 random bits with each gap's bound. The bounds need not be exact: the
+// factor of a hit uses the chances they give, whatever their rounding.
+constexpr double kThresholdScale = 65536.0;
 
 // Whether operand k is a term of its own, given which gaps are "+".
 bool IsSingle(const std::string& symbols, int32_t k) {
@@ -82,7 +84,10 @@ std::optional<SingleTermProposal> SingleTermProposal::For(const WorksheetSetting
             const double grow = (1 - p.plus_) * after[static_cast<size_t>(g + 1)][0];
             after[static_cast<size_t>(g)][static_cast<size_t>(c)] = plus + grow;
             const double share = plus / (plus + grow);
-            const auto bound = static_cast<uint64_t>(std::llround(share * kThresholdScale));
+            // Both branches keep a chance whenever they have one, however small.
+            auto bound = static_cast<uint64_t>(std::llround(share * kThresholdScale));
+            if (share > 0) bound = std::max<uint64_t>(bound, 1);
+            if (share < 1) bound = std::min<uint64_t>(bound, 65535);
             (c == 1 ? p.closeAfterClose_ : p.closeAfterGrow_)[g] = bound;
         }
     }
