@@ -515,7 +515,7 @@ private:
     }
 
     // Blind draws through the lanes, as Blind does. The lanes draw every operand independently
-    // and skip candidates with a repeat; a hit is then kept with probability RedrawFactor over
+    // and hits with a repeat are dropped; a hit is then kept with probability RedrawFactor over
     // its bound, which turns the independent draws' odds into those of the blind draw, whose
     // redraws make later positions likelier. Where single terms are kept below answerRange, the
     // proposal's own factor joins it.
@@ -553,6 +553,7 @@ private:
             result_.candidates += blocks * static_cast<uint64_t>(kLaneCount);
             for (size_t h = 0; h < found && Found() != wanted_; ++h) {
                 const LaneHit& hit = hits[h];
+                if (HasRepeat(hit.operands, n)) continue;
                 double factor = RedrawFactor(odds, hit.operands, n);
                 if (singles) factor *= singles->Factor(hit);
                 if (UniformUnit(source) * mostFactor >= factor) continue;
@@ -610,6 +611,14 @@ private:
             Offer(CandidateText(operands, operators));
         }
         return GenerationOutcome::Complete;
+    }
+
+    // Whether two of the first n operands are equal.
+    static bool HasRepeat(const int32_t* operands, int32_t n) {
+        for (int32_t k = 1; k < n; ++k) {
+            if (std::find(operands, operands + k, operands[k]) != operands + k) return true;
+        }
+        return false;
     }
 
     // The set to draw from in place of blind draws, if any. Automatic runs leave their first
