@@ -307,7 +307,11 @@ public:
             const uint64_t budget = search == CandidateSearch::ExactOnly
                                         ? std::numeric_limits<uint64_t>::max()
                                         : kQuickSearchSteps;
-            if (const std::optional<GenerationOutcome> end = Exact(budget)) return Finish(*end);
+            const Clock::duration cap = search == CandidateSearch::ExactOnly
+                                            ? Clock::duration::max()
+                                            : Clock::duration(kQuickSearchTime);
+            if (const std::optional<GenerationOutcome> end = Exact(budget, cap))
+                return Finish(*end);
         }
         if (drawsOnly) {
             if (const std::optional<GenerationOutcome> end = Blind(Clock::time_point::max()))
@@ -325,7 +329,8 @@ public:
                 if (const std::optional<GenerationOutcome> end = Blind(blindStart + kBlindFirst))
                     return Finish(*end);
             }
-            if (const std::optional<GenerationOutcome> end = Exact(kMiddleSearchSteps))
+            if (const std::optional<GenerationOutcome> end =
+                    Exact(kMiddleSearchSteps, kMiddleSearchTime))
                 return Finish(*end);
             // Blind draws for a while tell how long they would take for the whole sheet; when
             // that is not well within the time left, the exact search gets its turn first.
@@ -351,10 +356,13 @@ private:
 
     // Steps of the first exact look: about a millisecond.
     static constexpr uint64_t kQuickSearchSteps = 400'000;
+    static constexpr std::chrono::milliseconds kQuickSearchTime{8};
     // Blind draws after it, enough for options that accept one candidate in a few thousand.
     static constexpr std::chrono::milliseconds kBlindQuick{20};
-    // Steps of the second exact look: some tens of milliseconds.
+    // Steps of the second exact look, and the time it may take at most: walks over mixed
+    // operators take some tens of nanoseconds a step.
     static constexpr uint64_t kMiddleSearchSteps = 10'000'000;
+    static constexpr std::chrono::milliseconds kMiddleSearchTime{60};
     // How long an exact count runs before its progress may tell it to give up.
     static constexpr std::chrono::milliseconds kLeastCountTime{40};
     // Blind draws before deciding whether the exact search gets its turn.
@@ -723,7 +731,8 @@ private:
     // The exact search: counts the acceptable candidates, then picks the questions still missing
     // by their probabilities. Nothing when it could not finish within the budget or the time
     // left; Refused when it proved that no acceptable question exists.
-    std::optional<GenerationOutcome> Exact(uint64_t stepBudget) {
+    std::optional<GenerationOutcome> Exact(uint64_t stepBudget,
+                                           Clock::duration timeCap = Clock::duration::max()) {
         const SearchOrder order = OrderFor(settings_);
         std::optional<GenerationOutcome> stop;
         SearchLimits limits;
@@ -732,7 +741,7 @@ private:
         // A count that, by its progress, would take several times that long is left early, so
         // the blind draws keep the time.
         const Clock::time_point countStart = Clock::now();
-        const Clock::duration allowed = (watch_.Deadline() - countStart) / 2;
+        const Clock::duration allowed = std::min(timeCap, (watch_.Deadline() - countStart) / 2);
         limits.keepGoing = [&](double done) {
             stop = watch_.Check(Found(), wanted_);
             if (stop) return false;
