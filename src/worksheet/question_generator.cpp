@@ -484,6 +484,10 @@ private:
     // operands repeat one seldom enough that the lanes so wasted cost less than redraws would.
     std::optional<LaneSetup> Lanes() const {
         if (!nativeDecides_ || limits_.lanes == BlindLanes::Never) return std::nullopt;
+        // The portable kernel judges fewer candidates a second than the one-at-a-time loop;
+        // only the wide one is worth choosing unasked.
+        if (limits_.lanes == BlindLanes::WhereWorthwhile && !WideLanesAvailable())
+            return std::nullopt;
         const int32_t n = settings_.operandCount;
         if (n < 2 || n > kLaneMostOperands) return std::nullopt;
         if (settings_.operators.empty() || settings_.operators.size() > 8) return std::nullopt;
