@@ -144,7 +144,10 @@ INSTANTIATE_TEST_SUITE_P(
         DistributionCase{"TimesThreeUpTo10", Options({"*"}, 3, 10, 50)},
         DistributionCase{"MinusFourUpTo9", Options({"-"}, 4, 9, 3)},
         // Three operators: RandomInRange(1, 3) favours the first two by one value in 32768.
-        DistributionCase{"PlusTimesDivideUpTo7", Options({"+", "*", "/"}, 3, 7, 6)}),
+        DistributionCase{"PlusTimesDivideUpTo7", Options({"+", "*", "/"}, 3, 7, 6)},
+        // Two and four operators, whose positions the lanes take from one or two bits.
+        DistributionCase{"PlusMinusThreeUpTo9", Options({"+", "-"}, 3, 9, 5)},
+        DistributionCase{"EveryOperatorThreeUpTo8", Options({"+", "-", "*", "/"}, 3, 8, 4)}),
     [](const testing::TestParamInfo<DistributionCase>& info) {
         return std::string(info.param.name);
     });
