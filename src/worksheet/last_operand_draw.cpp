@@ -33,11 +33,17 @@ private:
 };
 
 // An operand drawn as the blind loop draws it: RandomInRange, drawn again while equal to one of
-// the operands before it.
-int32_t DrawOperand(RandomFeed& feed, uint32_t largest, const int32_t* before, int32_t count) {
+// the operands before it. `reciprocal` is ceil(2^30 / largest), whose product with r gives the
+// quotient r / largest exactly for every 15-bit r, which spares a division per draw.
+int32_t DrawOperand(RandomFeed& feed, uint32_t largest, uint64_t reciprocal, const int32_t* before,
+                    int32_t count) {
     for (;;) {
         const uint32_t r = feed.Fifteen();
-        const auto v = static_cast<int32_t>(1 + (largest >= kDrawSpan ? r : r % largest));
+        uint32_t offset = r;
+        if (largest < kDrawSpan) {
+            offset -= static_cast<uint32_t>((r * reciprocal) >> 30) * largest;
+        }
+        const auto v = static_cast<int32_t>(1 + offset);
         if (std::find(before, before + count, v) == before + count) return v;
     }
 }
@@ -134,7 +140,43 @@ std::optional<LastOperandDraw> LastOperandDraw::For(const WorksheetSettings& set
         draw.upTo_[p] = total;
     }
     draw.share_ = total;
+    draw.BuildAlias();
     return draw;
+}
+
+void LastOperandDraw::BuildAlias() {
+    // Columns of equal height share_ / P: each keeps its own pattern's part and lends the rest
+    // to one pattern that is above the height.
+    const size_t count = upTo_.size();
+    std::vector<double> scaled(count);
+    double before = 0;
+    for (size_t p = 0; p < count; ++p) {
+        scaled[p] = (upTo_[p] - before) * static_cast<double>(count) / share_;
+        before = upTo_[p];
+    }
+    keep_.assign(count, 1.0);
+    alias_.resize(count);
+    std::vector<size_t> small;
+    std::vector<size_t> large;
+    for (size_t p = 0; p < count; ++p) {
+        alias_[p] = p;
+        (scaled[p] < 1 ? small : large).push_back(p);
+    }
+    while (!small.empty() && !large.empty()) {
+        const size_t s = small.back();
+        small.pop_back();
+        const size_t l = large.back();
+        keep_[s] = scaled[s];
+        alias_[s] = l;
+        scaled[l] -= 1 - scaled[s];
+        if (scaled[l] < 1) {
+            large.pop_back();
+            small.push_back(l);
+        }
+    }
+    // What is left over is 1 up to rounding.
+    upTo_.clear();
+    upTo_.shrink_to_fit();
 }
 
 bool LastOperandDraw::Resolvable(const std::string& operators) const {
@@ -262,18 +304,20 @@ bool LastOperandDraw::Draw(const std::function<uint64_t()>& randomBits,
                            std::vector<int32_t>& operands, std::string& operators) const {
     RandomFeed feed(randomBits);
     const size_t symbols = odds_.operators.size();
-    const double target = feed.Unit() * share_;
-    size_t pattern =
-        static_cast<size_t>(std::upper_bound(upTo_.begin(), upTo_.end(), target) - upTo_.begin());
-    pattern = std::min(pattern, upTo_.size() - 1);
+    // Walker's alias method: a column uniformly, then the column's pattern or its alias.
+    const double u = feed.Unit() * static_cast<double>(keep_.size());
+    size_t pattern = std::min(static_cast<size_t>(u), keep_.size() - 1);
+    if (u - static_cast<double>(pattern) >= keep_[pattern]) pattern = alias_[pattern];
     operators.assign(static_cast<size_t>(n_ - 1), '+');
     for (size_t digits = pattern, g = 0; g < operators.size(); ++g, digits /= symbols)
         operators[g] = odds_.operators[digits % symbols].symbol;
 
     operands.resize(static_cast<size_t>(n_));
     const auto largest = static_cast<uint32_t>(largest_);
+    const uint64_t reciprocal = ((uint64_t{1} << 30) + largest - 1) / largest;
     for (int32_t k = 0; k + 1 < n_; ++k)
-        operands[static_cast<size_t>(k)] = DrawOperand(feed, largest, operands.data(), k);
+        operands[static_cast<size_t>(k)] =
+            DrawOperand(feed, largest, reciprocal, operands.data(), k);
     ChainValue prefix(operands[0]);
     for (int32_t k = 1; k + 1 < n_; ++k)
         prefix.Take(operators[static_cast<size_t>(k - 1)], operands[static_cast<size_t>(k)]);
@@ -282,7 +326,7 @@ bool LastOperandDraw::Draw(const std::function<uint64_t()>& randomBits,
     const double bound = bound_[pattern];
     if (bound >= 1) {
         // The blind draw of x, kept when acceptable: probability A, as the bound 1 asks.
-        const int32_t x = DrawOperand(feed, largest, operands.data(), n_ - 1);
+        const int32_t x = DrawOperand(feed, largest, reciprocal, operands.data(), n_ - 1);
         operands.back() = x;
         ChainValue chain = prefix;
         chain.Take(last, x);

@@ -65,8 +65,14 @@ private:
     double share_ = 1;
     // The largest weight of one x given any rest, over the draw's whole span.
     double heaviestLast_ = 0;
+    // Walker's alias tables for drawing a pattern by its blind probability times its bound.
+    void BuildAlias();
+
     // Every pattern in order of its number (gap 0 the least significant digit, one digit per
-    // distinct symbol), with the running total of blind probability times bound.
+    // distinct symbol): while building, the running total of blind probability times bound;
+    // then the alias tables.
     std::vector<double> upTo_;
+    std::vector<double> keep_;
+    std::vector<size_t> alias_;
     std::vector<double> bound_;
 };

@@ -363,6 +363,9 @@ private:
     // operators take some tens of nanoseconds a step.
     static constexpr uint64_t kMiddleSearchSteps = 10'000'000;
     static constexpr std::chrono::milliseconds kMiddleSearchTime{60};
+    // A count goes on while its progress, stretched by this much for branches of unequal
+    // size, promises to end within its time: the blind draws have the time otherwise.
+    static constexpr double kCountSlack = 2;
     // How long an exact count runs before its progress may tell it to give up.
     static constexpr std::chrono::milliseconds kLeastCountTime{40};
     // Blind draws before deciding whether the exact search gets its turn.
@@ -742,8 +745,8 @@ private:
         SearchLimits limits;
         limits.stepBudget = stepBudget;
         // The count may use half the time left, so the picking walk has as long again.
-        // A count that, by its progress, would take several times that long is left early, so
-        // the blind draws keep the time.
+        // A count that, by its progress, would take longer than that is left early, so the
+        // blind draws keep the time.
         const Clock::time_point countStart = Clock::now();
         const Clock::duration allowed = std::min(timeCap, (watch_.Deadline() - countStart) / 2);
         limits.keepGoing = [&](double done) {
@@ -752,8 +755,8 @@ private:
             const Clock::duration elapsed = Clock::now() - countStart;
             if (elapsed >= allowed) return false;
             return elapsed < kLeastCountTime ||
-                   done * 4 >= std::chrono::duration<double>(elapsed) /
-                                   std::chrono::duration<double>(allowed);
+                   done * kCountSlack >= std::chrono::duration<double>(elapsed) /
+                                             std::chrono::duration<double>(allowed);
         };
         const SearchTotals totals = CountAcceptable(settings_, limits, order);
         if (stop) return stop;
