@@ -50,6 +50,12 @@ struct LaneSetup {
     uint32_t closePosition = 0;
     uint32_t growWidth = 1;
     uint32_t growPositions[3] = {};
+
+    // With `solveLast` set, the last operand is left open and a lane is a hit when the value
+    // with the last operand at 1 or at largestOperand, or between, can lie in range; the caller
+    // then solves for the last operand (see LastOperandDraw::CompleteRest). Not with `singles`.
+    bool solveLast = false;
+    double largestOperand = 0;
 };
 
 // The random state of the eight lanes: a SplitMix64 sequence each.

@@ -333,6 +333,12 @@ bool LastOperandDraw::Draw(const std::function<uint64_t()>& randomBits,
         return IsAcceptableValue(chain.Value(), answerRange_);
     }
 
+    const double keep = feed.Unit();
+    return Complete(prefix, last, bound, keep, feed.Unit(), operands);
+}
+
+bool LastOperandDraw::Complete(const ChainValue& prefix, char last, double bound, double keep,
+                               double pick, std::vector<int32_t>& operands) const {
     thread_local std::vector<int32_t> solutions;
     SolveLast(prefix, last, operands.data(), n_ - 1, solutions);
     if (solutions.empty()) return false;
@@ -345,16 +351,37 @@ bool LastOperandDraw::Draw(const std::function<uint64_t()>& randomBits,
     for (const int32_t x : solutions)
         solutionWeight += odds_.operandWeight[static_cast<size_t>(x - 1)];
     const double accepted = static_cast<double>(solutionWeight) / (kDrawSpan - restWeight);
-    if (feed.Unit() * bound >= accepted) return false;
+    if (keep * bound >= accepted) return false;
     // x from the solutions with the draw's odds.
-    auto pick = static_cast<uint64_t>(feed.Unit() * static_cast<double>(solutionWeight));
+    auto chosen = static_cast<uint64_t>(pick * static_cast<double>(solutionWeight));
     for (const int32_t x : solutions) {
         const uint32_t w = odds_.operandWeight[static_cast<size_t>(x - 1)];
-        if (pick < w || x == solutions.back()) {
+        if (chosen < w || x == solutions.back()) {
             operands.back() = x;
             break;
         }
-        pick -= w;
+        chosen -= w;
     }
     return true;
+}
+
+std::optional<double> LastOperandDraw::SharedBound() const {
+    const double first = bound_.front();
+    if (first >= 1) return std::nullopt;
+    for (const double b : bound_) {
+        if (b != first) return std::nullopt;
+    }
+    return first;
+}
+
+bool LastOperandDraw::CompleteRest(std::vector<int32_t>& operands, const std::string& operators,
+                                   double keep, double pick) const {
+    const std::optional<double> bound = SharedBound();
+    if (!bound || operands.size() != static_cast<size_t>(n_) ||
+        operators.size() + 1 != operands.size())
+        return false;
+    ChainValue prefix(operands[0]);
+    for (int32_t k = 1; k + 1 < n_; ++k)
+        prefix.Take(operators[static_cast<size_t>(k - 1)], operands[static_cast<size_t>(k)]);
+    return Complete(prefix, operators.back(), *bound, keep, pick, operands);
 }

@@ -49,9 +49,23 @@ public:
     // last operand is solved for).
     double PatternBound(const std::string& operators) const;
 
+    // The bound that every pattern shares when all are solved for (then the patterns may be
+    // drawn with their blind probabilities alone); nothing otherwise.
+    std::optional<double> SharedBound() const;
+
+    // For operands 1 to n - 1 (distinct, in `operands`, which holds n) and all gap operators
+    // drawn elsewhere with the blind draw's odds: solves for the last operand, keeps the
+    // candidate when keep * SharedBound() < A, and then stores the last operand drawn from the
+    // solutions with `pick`. `keep` and `pick` are uniform in [0, 1).
+    bool CompleteRest(std::vector<int32_t>& operands, const std::string& operators, double keep,
+                      double pick) const;
+
 private:
     LastOperandDraw() = default;
 
+    // Solves for x after the prefix and keeps the candidate with probability A / bound.
+    bool Complete(const ChainValue& prefix, char last, double bound, double keep, double pick,
+                  std::vector<int32_t>& operands) const;
     // Whether distinct x give distinct values for every rest of the pattern.
     bool Resolvable(const std::string& operators) const;
     // The values of x from 1 to largest_, not among the rest, for which the chain is acceptable.

@@ -442,6 +442,8 @@ private:
         const bool plainFirst = limits_.search == CandidateSearch::Automatic && !plainBlindDone_;
         if (const BoundedSumDraw* bounded = Bounded()) return BoundedDraws(*bounded, until);
         if (!plainFirst) {
+            if (const std::optional<LaneSetup> lanes = SolvedLanes())
+                return LaneSolvedDraws(*solvedLast_, *lanes, until);
             if (const LastOperandDraw* last = SolvedLast()) return SolvedLastDraws(*last, until);
         }
         if (const std::optional<LaneSetup> lanes = Lanes()) return LaneDraws(*lanes, until);
@@ -554,6 +556,18 @@ private:
         std::vector<LaneHit> hits(kLaneHitRoom);
         std::vector<int32_t> operands(static_cast<size_t>(n));
         std::string operators(static_cast<size_t>(n - 1), '+');
+        // How fast these draws find questions, for comparing them with the solved ones.
+        const Clock::time_point start = Clock::now();
+        const int32_t foundBefore = Found();
+        struct Tally {
+            Generation& g;
+            Clock::time_point start;
+            int32_t before;
+            ~Tally() {
+                g.laneTime_ += Clock::now() - start;
+                g.laneFound_ += g.Found() - before;
+            }
+        } tally{*this, start, foundBefore};
         while (Found() != wanted_) {
             if (const std::optional<GenerationOutcome> stop = watch_.Check(Found(), wanted_))
                 return stop;
@@ -594,11 +608,104 @@ private:
         if (!solvedLastTried_) {
             solvedLastTried_ = true;
             solvedLast_ = LastOperandDraw::For(settings_);
-            const double most = Lanes() ? kMostSolvedShareBesideLanes : kMostSolvedShare;
-            if (solvedLast_ && search == CandidateSearch::Automatic && solvedLast_->Share() > most)
-                solvedLast_.reset();
         }
-        return solvedLast_ ? &*solvedLast_ : nullptr;
+        if (!solvedLast_) return nullptr;
+        const double most = Lanes() ? kMostSolvedShareBesideLanes : kMostSolvedShare;
+        if (search == CandidateSearch::Automatic && solvedLast_->Share() > most) return nullptr;
+        return &*solvedLast_;
+    }
+
+    // The lanes' setup for draws that leave the last operand open, when every operator pattern
+    // is solved for with one bound (so the lanes' plain draws of the operators serve) and the
+    // bound is small enough to pay.
+    std::optional<LaneSetup> SolvedLanes() {
+        const CandidateSearch search = limits_.search;
+        if (search != CandidateSearch::Automatic && search != CandidateSearch::SolvedLast)
+            return std::nullopt;
+        if (search == CandidateSearch::SolvedLast && limits_.lanes == BlindLanes::WhereWorthwhile)
+            return std::nullopt;
+        std::optional<LaneSetup> lanes = Lanes();
+        if (!lanes) return std::nullopt;
+        if (!solvedLastTried_) {
+            solvedLastTried_ = true;
+            solvedLast_ = LastOperandDraw::For(settings_);
+        }
+        if (solvedLanesLosing_ || !solvedLast_ || !solvedLast_->SharedBound()) return std::nullopt;
+        if (search == CandidateSearch::Automatic && solvedLast_->Share() > kMostLaneSolvedShare)
+            return std::nullopt;
+        lanes->singles = false;
+        lanes->solveLast = true;
+        lanes->largestOperand = DistinctValuesInRange(1, settings_.numberRange);
+        return lanes;
+    }
+
+    // Draws that leave the last operand open, eight at a time, as Blind does. A hit is a rest
+    // (the operands but the last, and every operator) drawn independently for which some last
+    // operand may give a value in range: without repeats, kept with RedrawFactor over its bound
+    // (the blind draw's odds for the rest), then completed by LastOperandDraw::CompleteRest.
+    std::optional<GenerationOutcome> LaneSolvedDraws(const LastOperandDraw& draw,
+                                                     const LaneSetup& setup,
+                                                     Clock::time_point until) {
+        Pcg32& source = RandomSource();
+        if (!laneRandomSeeded_) {
+            for (uint64_t& state : laneRandom_.state)
+                state = (uint64_t{source.Next()} << 32) | source.Next();
+            laneRandomSeeded_ = true;
+        }
+        const LaneKernel kernel =
+            limits_.lanes == BlindLanes::AlwaysPortable ? LaneKernel::Portable : LaneKernel::Best;
+        const int32_t n = setup.operandCount;
+        const DrawOdds odds = BlindDrawOdds(settings_);
+        const double mostFactor = MostRedrawFactor(odds, n - 1);
+        std::vector<LaneHit> hits(kLaneHitRoom);
+        std::vector<int32_t> operands(static_cast<size_t>(n));
+        std::string operators(static_cast<size_t>(n - 1), '+');
+        // Solving costs more where many rests reach the range; after a trial these draws give
+        // way to the plain lanes when those found questions faster.
+        const Clock::time_point start = Clock::now();
+        const int32_t foundBefore = Found();
+        bool tried = limits_.search != CandidateSearch::Automatic;
+        while (Found() != wanted_) {
+            if (const std::optional<GenerationOutcome> stop = watch_.Check(Found(), wanted_))
+                return stop;
+            const Clock::time_point now = Clock::now();
+            if (now >= until) return std::nullopt;
+            if (!tried && now - start >= kSolvedLanesTrial) {
+                tried = true;
+                const double solvedRate =
+                    (Found() - foundBefore) / std::chrono::duration<double>(now - start).count();
+                const double plainRate =
+                    laneTime_ > Clock::duration::zero()
+                        ? laneFound_ / std::chrono::duration<double>(laneTime_).count()
+                        : 0.0;
+                if (solvedRate < plainRate) {
+                    solvedLanesLosing_ = true;
+                    if (const std::optional<LaneSetup> plain = Lanes())
+                        return LaneDraws(*plain, until);
+                }
+            }
+            size_t found = 0;
+            const uint64_t blocks = DrawLaneBlocks(setup, laneRandom_, kLaneBlocksPerCheck,
+                                                   hits.data(), hits.size(), found, kernel);
+            result_.candidates += blocks * static_cast<uint64_t>(kLaneCount);
+            for (size_t h = 0; h < found && Found() != wanted_; ++h) {
+                const LaneHit& hit = hits[h];
+                if (HasRepeat(hit.operands, n - 1)) continue;
+                if (UniformUnit(source) * mostFactor >= RedrawFactor(odds, hit.operands, n - 1))
+                    continue;
+                for (int32_t k = 0; k + 1 < n; ++k)
+                    operands[static_cast<size_t>(k)] = hit.operands[k];
+                for (int32_t g = 0; g + 1 < n; ++g)
+                    operators[static_cast<size_t>(g)] =
+                        settings_.operators[hit.positions[g]].front();
+                const double keep = UniformUnit(source);
+                if (!draw.CompleteRest(operands, operators, keep, UniformUnit(source))) continue;
+                // Counted with its block; Offer counts again.
+                --result_.candidates;
+                Offer(CandidateText(operands, operators));
+            }
+        }
+        return GenerationOutcome::Complete;
     }
 
     // Draws with the last operand solved for until the sheet is full, the run must end or
@@ -861,6 +968,11 @@ private:
     // the scalar blind loop, blind candidates).
     static constexpr double kMostSolvedShareBesideLanes = 1.0 / 40;
     static constexpr double kMostSolvedShare = 1.0 / 8;
+    // Solved in the lanes, a draw costs about a lane candidate, and little more where most
+    // rests cannot reach the range.
+    static constexpr double kMostLaneSolvedShare = 1.0 / 4;
+    // How long they run before their rate is compared with the plain lanes'.
+    static constexpr std::chrono::milliseconds kSolvedLanesTrial{60};
     // Blocks of eight lane candidates between two looks at the clock: some tens of
     // microseconds, and hits enough for any block.
     static constexpr uint64_t kLaneBlocksPerCheck = 1024;
@@ -889,6 +1001,10 @@ private:
     bool laneRandomSeeded_ = false;
     bool plainBlindDone_ = false;
     bool solvedLastTried_ = false;
+    bool solvedLanesLosing_ = false;
+    // Time spent in the plain lanes and the questions they found.
+    Clock::duration laneTime_{};
+    int32_t laneFound_ = 0;
     std::optional<LastOperandDraw> solvedLast_;
     bool boundedTried_ = false;
     std::optional<BoundedSumDraw> bounded_;

@@ -137,6 +137,34 @@ TEST(LaneDrawSinglesTest, KernelsAgreeAndSingleTermsStayBelowTheRange) {
     }
 }
 
+// With the last operand left open, a hit is a rest that some last operand from 1 to the largest
+// could bring into range; both kernels agree on them.
+TEST(LaneDrawSolveLastTest, KernelsAgreeAndEveryHitCanReachTheRange) {
+    LaneSetup setup = SetupFor({"MinusTimesFiveUpTo1000", 5, 1000, "-*", 10});
+    setup.solveLast = true;
+    setup.largestOperand = 1000;
+    const std::vector<LaneHit> portable = Hits(setup, LaneKernel::Portable, 20000);
+    ASSERT_FALSE(portable.empty());
+    for (const LaneHit& hit : portable) {
+        const auto valueWith = [&](double x) {
+            ChainValue chain(hit.operands[0]);
+            for (int32_t g = 0; g < 3; ++g) chain.Take("-*"[hit.positions[g]], hit.operands[g + 1]);
+            chain.Take("-*"[hit.positions[3]], x);
+            return chain.Value();
+        };
+        const double low = std::min(valueWith(1), valueWith(1000));
+        const double high = std::max(valueWith(1), valueWith(1000));
+        EXPECT_TRUE(high >= 0 && low < 10);
+    }
+    if (!WideLanesAvailable()) return;
+    const std::vector<LaneHit> wide = Hits(setup, LaneKernel::Best, 20000);
+    ASSERT_EQ(wide.size(), portable.size());
+    for (size_t i = 0; i < wide.size(); ++i) {
+        EXPECT_TRUE(std::equal(std::begin(wide[i].operands), std::end(wide[i].operands),
+                               std::begin(portable[i].operands)));
+    }
+}
+
 // Hits with a repeated operand are dropped: with numbers up to 3 and three operands, where most
 // independent draws repeat one and chains such as 3-2-1 or 2+2-3 are acceptable, every question
 // is an order of 1, 2 and 3.

@@ -236,6 +236,14 @@ INSTANTIATE_TEST_SUITE_P(
         return std::string(info.param.name);
     });
 
+// The same with the rests drawn in the lanes, every pattern sharing one bound here.
+TEST_P(SolvedLastDistributionTest, LaneSolvedDrawsMatchTheExactProbabilities) {
+    const std::map<std::string, double> exact = ExactProbabilities(GetParam().settings);
+    const ChiSquare chi =
+        Compare(Draw(CandidateSearch::SolvedLast, 20, BlindLanes::Always), exact, kQuestions);
+    EXPECT_LT(chi.statistic, CriticalValue(chi.degrees)) << chi.degrees;
+}
+
 TEST_P(SolvedLastDistributionTest, SolvedDrawsMatchTheExactProbabilities) {
     const std::map<std::string, double> exact = ExactProbabilities(GetParam().settings);
     const ChiSquare chi = Compare(Draw(CandidateSearch::SolvedLast, 17), exact, kQuestions);
