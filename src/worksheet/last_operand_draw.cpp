@@ -49,7 +49,22 @@ int32_t DrawOperand(RandomFeed& feed, uint32_t largest, uint64_t reciprocal, con
 }
 
 // The first x from lo to hi at which the monotone test turns true (hi + 1 when it never does),
-// searched outward from `near` in doubling steps, then by bisection.
+// by bisection.
+template <typename Test>
+int32_t FirstWhere(int32_t lo, int32_t hi, const Test& test) {
+    int32_t end = hi + 1;
+    while (lo < end) {
+        const int32_t mid = lo + (end - lo) / 2;
+        if (test(mid)) {
+            end = mid;
+        } else {
+            lo = mid + 1;
+        }
+    }
+    return lo;
+}
+
+// The same, searched outward from `near` in doubling steps, then by bisection.
 template <typename Test>
 int32_t FirstWhereNear(int32_t lo, int32_t hi, int32_t near, const Test& test) {
     // Invariant: every x below `low` fails and every x from `high` on passes.
@@ -81,15 +96,7 @@ int32_t FirstWhereNear(int32_t lo, int32_t hi, int32_t near, const Test& test) {
             step *= 2;
         }
     }
-    while (low < high) {
-        const int32_t mid = low + (high - low) / 2;
-        if (test(mid)) {
-            high = mid;
-        } else {
-            low = mid + 1;
-        }
-    }
-    return low;
+    return FirstWhere(low, high - 1, test);
 }
 
 }  // namespace
@@ -234,28 +241,15 @@ void LastOperandDraw::SolveLast(const ChainValue& prefix, char last, const int32
     // Most rests are settled here: no x brings the value into range.
     if (std::max(atLeast, atMost) < 0 || std::min(atLeast, atMost) >= range) return;
     const bool rising = atLeast <= atMost;
-    // The first x from lo to hi + 1 at which the monotone test turns true.
-    const auto firstWhere = [](int32_t lo, int32_t hi, const auto& test) {
-        int32_t end = hi + 1;
-        while (lo < end) {
-            const int32_t mid = lo + (end - lo) / 2;
-            if (test(mid)) {
-                end = mid;
-            } else {
-                lo = mid + 1;
-            }
-        }
-        return lo;
-    };
     // The values from 0 to below answerRange lie between `from` and `to`.
     int32_t from = 0;
     int32_t to = 0;
     if (rising) {
-        from = firstWhere(1, largest_, [&](int32_t x) { return value(x) >= 0; });
-        to = firstWhere(1, largest_, [&](int32_t x) { return value(x) >= range; }) - 1;
+        from = FirstWhere(1, largest_, [&](int32_t x) { return value(x) >= 0; });
+        to = FirstWhere(1, largest_, [&](int32_t x) { return value(x) >= range; }) - 1;
     } else {
-        from = firstWhere(1, largest_, [&](int32_t x) { return value(x) < range; });
-        to = firstWhere(1, largest_, [&](int32_t x) { return value(x) < 0; }) - 1;
+        from = FirstWhere(1, largest_, [&](int32_t x) { return value(x) < range; });
+        to = FirstWhere(1, largest_, [&](int32_t x) { return value(x) < 0; }) - 1;
     }
     if (from > to) return;
     const double low = std::min(value(from), value(to));

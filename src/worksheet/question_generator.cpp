@@ -484,6 +484,34 @@ private:
         return GenerationOutcome::Complete;
     }
 
+    // Seeds the lanes' random state from the source the first time, and tells which kernel the
+    // limits ask for.
+    LaneKernel PrepareLanes(Pcg32& source) {
+        if (!laneRandomSeeded_) {
+            for (uint64_t& state : laneRandom_.state)
+                state = (uint64_t{source.Next()} << 32) | source.Next();
+            laneRandomSeeded_ = true;
+        }
+        return limits_.lanes == BlindLanes::AlwaysPortable ? LaneKernel::Portable
+                                                           : LaneKernel::Best;
+    }
+
+    // The symbols of a hit's gaps, from its operator list positions.
+    void HitOperators(const LaneHit& hit, int32_t n, std::string& operators) const {
+        for (int32_t g = 0; g + 1 < n; ++g)
+            operators[static_cast<size_t>(g)] = settings_.operators[hit.positions[g]].front();
+    }
+
+    // The draws with the last operand solved for, built on first use; nothing when the options
+    // allow none.
+    const LastOperandDraw* SolvedLastDraw() {
+        if (!solvedLastTried_) {
+            solvedLastTried_ = true;
+            solvedLast_ = LastOperandDraw::For(settings_);
+        }
+        return solvedLast_ ? &*solvedLast_ : nullptr;
+    }
+
     // The lane kernel's setup when it judges these options' blind candidates: it knows the
     // operators and the operand count, and (unless the limits insist) independent draws of the
     // operands repeat one seldom enough that the lanes so wasted cost less than redraws would.
@@ -538,13 +566,7 @@ private:
     // proposal's own factor joins it.
     std::optional<GenerationOutcome> LaneDraws(const LaneSetup& setup, Clock::time_point until) {
         Pcg32& source = RandomSource();
-        if (!laneRandomSeeded_) {
-            for (uint64_t& state : laneRandom_.state)
-                state = (uint64_t{source.Next()} << 32) | source.Next();
-            laneRandomSeeded_ = true;
-        }
-        const LaneKernel kernel =
-            limits_.lanes == BlindLanes::AlwaysPortable ? LaneKernel::Portable : LaneKernel::Best;
+        const LaneKernel kernel = PrepareLanes(source);
         const int32_t n = setup.operandCount;
         const DrawOdds odds = BlindDrawOdds(settings_);
         double mostFactor = MostRedrawFactor(odds, n);
@@ -587,9 +609,7 @@ private:
                 if (singles) factor *= singles->Factor(hit);
                 if (UniformUnit(source) * mostFactor >= factor) continue;
                 for (int32_t k = 0; k < n; ++k) operands[static_cast<size_t>(k)] = hit.operands[k];
-                for (int32_t g = 0; g + 1 < n; ++g)
-                    operators[static_cast<size_t>(g)] =
-                        settings_.operators[hit.positions[g]].front();
+                HitOperators(hit, n, operators);
                 // Counted with its block; Offer counts again.
                 --result_.candidates;
                 Offer(CandidateText(operands, operators));
@@ -605,11 +625,7 @@ private:
         const CandidateSearch search = limits_.search;
         if (search != CandidateSearch::Automatic && search != CandidateSearch::SolvedLast)
             return nullptr;
-        if (!solvedLastTried_) {
-            solvedLastTried_ = true;
-            solvedLast_ = LastOperandDraw::For(settings_);
-        }
-        if (!solvedLast_) return nullptr;
+        if (!SolvedLastDraw()) return nullptr;
         const double most = Lanes() ? kMostSolvedShareBesideLanes : kMostSolvedShare;
         if (search == CandidateSearch::Automatic && solvedLast_->Share() > most) return nullptr;
         return &*solvedLast_;
@@ -626,11 +642,8 @@ private:
             return std::nullopt;
         std::optional<LaneSetup> lanes = Lanes();
         if (!lanes) return std::nullopt;
-        if (!solvedLastTried_) {
-            solvedLastTried_ = true;
-            solvedLast_ = LastOperandDraw::For(settings_);
-        }
-        if (solvedLanesLosing_ || !solvedLast_ || !solvedLast_->SharedBound()) return std::nullopt;
+        if (solvedLanesLosing_ || !SolvedLastDraw() || !solvedLast_->SharedBound())
+            return std::nullopt;
         if (search == CandidateSearch::Automatic && solvedLast_->Share() > kMostLaneSolvedShare)
             return std::nullopt;
         lanes->singles = false;
@@ -647,13 +660,7 @@ private:
                                                      const LaneSetup& setup,
                                                      Clock::time_point until) {
         Pcg32& source = RandomSource();
-        if (!laneRandomSeeded_) {
-            for (uint64_t& state : laneRandom_.state)
-                state = (uint64_t{source.Next()} << 32) | source.Next();
-            laneRandomSeeded_ = true;
-        }
-        const LaneKernel kernel =
-            limits_.lanes == BlindLanes::AlwaysPortable ? LaneKernel::Portable : LaneKernel::Best;
+        const LaneKernel kernel = PrepareLanes(source);
         const int32_t n = setup.operandCount;
         const DrawOdds odds = BlindDrawOdds(settings_);
         const double mostFactor = MostRedrawFactor(odds, n - 1);
@@ -695,9 +702,7 @@ private:
                     continue;
                 for (int32_t k = 0; k + 1 < n; ++k)
                     operands[static_cast<size_t>(k)] = hit.operands[k];
-                for (int32_t g = 0; g + 1 < n; ++g)
-                    operators[static_cast<size_t>(g)] =
-                        settings_.operators[hit.positions[g]].front();
+                HitOperators(hit, n, operators);
                 const double keep = UniformUnit(source);
                 if (!draw.CompleteRest(operands, operators, keep, UniformUnit(source))) continue;
                 // Counted with its block; Offer counts again.

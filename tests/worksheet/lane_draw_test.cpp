@@ -60,6 +60,17 @@ std::vector<LaneHit> Hits(const LaneCase& c, LaneKernel kernel, uint64_t blocks)
     return Hits(SetupFor(c), kernel, blocks);
 }
 
+// The two kernels' hits, one by one: operands and operator positions.
+void ExpectSameHits(const std::vector<LaneHit>& wide, const std::vector<LaneHit>& portable) {
+    ASSERT_EQ(wide.size(), portable.size());
+    for (size_t i = 0; i < wide.size(); ++i) {
+        EXPECT_TRUE(std::equal(std::begin(wide[i].operands), std::end(wide[i].operands),
+                               std::begin(portable[i].operands)));
+        EXPECT_TRUE(std::equal(std::begin(wide[i].positions), std::end(wide[i].positions),
+                               std::begin(portable[i].positions)));
+    }
+}
+
 class LaneDrawTest : public testing::TestWithParam<LaneCase> {};
 
 INSTANTIATE_TEST_SUITE_P(
@@ -100,13 +111,7 @@ TEST_P(LaneDrawTest, WideKernelFindsWhatThePortableOneFinds) {
     if (!WideLanesAvailable()) GTEST_SKIP() << "the processor has no AVX-512";
     const std::vector<LaneHit> wide = Hits(GetParam(), LaneKernel::Best, 20000);
     const std::vector<LaneHit> portable = Hits(GetParam(), LaneKernel::Portable, 20000);
-    ASSERT_EQ(wide.size(), portable.size());
-    for (size_t i = 0; i < wide.size(); ++i) {
-        EXPECT_TRUE(std::equal(std::begin(wide[i].operands), std::end(wide[i].operands),
-                               std::begin(portable[i].operands)));
-        EXPECT_TRUE(std::equal(std::begin(wide[i].positions), std::end(wide[i].positions),
-                               std::begin(portable[i].positions)));
-    }
+    ExpectSameHits(wide, portable);
 }
 
 // With single terms drawn below the answer range, the operators come first and take other
@@ -130,11 +135,7 @@ TEST(LaneDrawSinglesTest, KernelsAgreeAndSingleTermsStayBelowTheRange) {
     }
     if (!WideLanesAvailable()) return;
     const std::vector<LaneHit> wide = Hits(setup, LaneKernel::Best, 200000);
-    ASSERT_EQ(wide.size(), portable.size());
-    for (size_t i = 0; i < wide.size(); ++i) {
-        EXPECT_TRUE(std::equal(std::begin(wide[i].operands), std::end(wide[i].operands),
-                               std::begin(portable[i].operands)));
-    }
+    ExpectSameHits(wide, portable);
 }
 
 // With the last operand left open, a hit is a rest that some last operand from 1 to the largest
@@ -158,11 +159,7 @@ TEST(LaneDrawSolveLastTest, KernelsAgreeAndEveryHitCanReachTheRange) {
     }
     if (!WideLanesAvailable()) return;
     const std::vector<LaneHit> wide = Hits(setup, LaneKernel::Best, 20000);
-    ASSERT_EQ(wide.size(), portable.size());
-    for (size_t i = 0; i < wide.size(); ++i) {
-        EXPECT_TRUE(std::equal(std::begin(wide[i].operands), std::end(wide[i].operands),
-                               std::begin(portable[i].operands)));
-    }
+    ExpectSameHits(wide, portable);
 }
 
 // Hits with a repeated operand are dropped: with numbers up to 3 and three operands, where most

@@ -132,6 +132,14 @@ protected:
         return counts;
     }
 
+    // Questions drawn this way match the exact probabilities by chi-square.
+    void ExpectExactDistribution(CandidateSearch search, uint32_t seed,
+                                 BlindLanes lanes = BlindLanes::WhereWorthwhile) {
+        const std::map<std::string, double> exact = ExactProbabilities(GetParam().settings);
+        const ChiSquare chi = Compare(Draw(search, seed, lanes), exact, kQuestions);
+        EXPECT_LT(chi.statistic, CriticalValue(chi.degrees)) << chi.degrees;
+    }
+
     static constexpr int64_t kSheets = 1000;
     static constexpr int64_t kQuestions = kSheets * 100;
     ExpressionEvaluator evaluator_;
@@ -153,25 +161,18 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 TEST_P(DistributionTest, BlindDrawsMatchTheExactProbabilities) {
-    const std::map<std::string, double> exact = ExactProbabilities(GetParam().settings);
-    const ChiSquare chi = Compare(Draw(CandidateSearch::BlindOnly, 11), exact, kQuestions);
-    EXPECT_LT(chi.statistic, CriticalValue(chi.degrees)) << chi.degrees;
+    ExpectExactDistribution(CandidateSearch::BlindOnly, 11);
 }
 
 // Eight candidates at once, with independent draws of the operands made into the blind draw's
 // redraws by rejection. The wide kernel, where the processor has it, is tested against the
 // portable one lane by lane (see the lane kernel's tests).
 TEST_P(DistributionTest, LaneDrawsMatchTheExactProbabilities) {
-    const std::map<std::string, double> exact = ExactProbabilities(GetParam().settings);
-    const ChiSquare chi =
-        Compare(Draw(CandidateSearch::BlindOnly, 15, BlindLanes::Always), exact, kQuestions);
-    EXPECT_LT(chi.statistic, CriticalValue(chi.degrees)) << chi.degrees;
+    ExpectExactDistribution(CandidateSearch::BlindOnly, 15, BlindLanes::Always);
 }
 
 TEST_P(DistributionTest, ExactSearchMatchesTheExactProbabilities) {
-    const std::map<std::string, double> exact = ExactProbabilities(GetParam().settings);
-    const ChiSquare chi = Compare(Draw(CandidateSearch::ExactOnly, 12), exact, kQuestions);
-    EXPECT_LT(chi.statistic, CriticalValue(chi.degrees)) << chi.degrees;
+    ExpectExactDistribution(CandidateSearch::ExactOnly, 12);
 }
 
 // Draws from the bounded set that holds every acceptable candidate, turned into the blind
@@ -191,9 +192,7 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 TEST_P(BoundedSumDistributionTest, BoundedDrawsMatchTheExactProbabilities) {
-    const std::map<std::string, double> exact = ExactProbabilities(GetParam().settings);
-    const ChiSquare chi = Compare(Draw(CandidateSearch::BoundedSums, 14), exact, kQuestions);
-    EXPECT_LT(chi.statistic, CriticalValue(chi.degrees)) << chi.degrees;
+    ExpectExactDistribution(CandidateSearch::BoundedSums, 14);
 }
 
 // Lanes whose single-operand terms are drawn below the answer range, with the operators drawn
@@ -214,10 +213,7 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 TEST_P(LaneSinglesDistributionTest, LaneDrawsMatchTheExactProbabilities) {
-    const std::map<std::string, double> exact = ExactProbabilities(GetParam().settings);
-    const ChiSquare chi =
-        Compare(Draw(CandidateSearch::BlindOnly, 18, BlindLanes::Always), exact, kQuestions);
-    EXPECT_LT(chi.statistic, CriticalValue(chi.degrees)) << chi.degrees;
+    ExpectExactDistribution(CandidateSearch::BlindOnly, 18, BlindLanes::Always);
 }
 
 // Draws whose last operand is solved for, on options whose answers lie far below the numbers,
@@ -238,16 +234,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 // The same with the rests drawn in the lanes, every pattern sharing one bound here.
 TEST_P(SolvedLastDistributionTest, LaneSolvedDrawsMatchTheExactProbabilities) {
-    const std::map<std::string, double> exact = ExactProbabilities(GetParam().settings);
-    const ChiSquare chi =
-        Compare(Draw(CandidateSearch::SolvedLast, 20, BlindLanes::Always), exact, kQuestions);
-    EXPECT_LT(chi.statistic, CriticalValue(chi.degrees)) << chi.degrees;
+    ExpectExactDistribution(CandidateSearch::SolvedLast, 20, BlindLanes::Always);
 }
 
 TEST_P(SolvedLastDistributionTest, SolvedDrawsMatchTheExactProbabilities) {
-    const std::map<std::string, double> exact = ExactProbabilities(GetParam().settings);
-    const ChiSquare chi = Compare(Draw(CandidateSearch::SolvedLast, 17), exact, kQuestions);
-    EXPECT_LT(chi.statistic, CriticalValue(chi.degrees)) << chi.degrees;
+    ExpectExactDistribution(CandidateSearch::SolvedLast, 17);
 }
 
 // A sampler with a plausible mistake: an operand equal to an earlier one is moved on to the next
