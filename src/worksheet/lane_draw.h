@@ -56,6 +56,16 @@ struct LaneSetup {
     // then solves for the last operand (see LastOperandDraw::CompleteRest). Not with `singles`.
     bool solveLast = false;
     double largestOperand = 0;
+
+    // With `patternColumns` set (and `solveLast`), each lane draws its operators as one pattern
+    // from a Walker alias table of 2^patternColumnBits columns: the low bits of a 64-bit random
+    // word pick the column, and 30 bits above bit 34 are compared with the column's threshold
+    // (bits 0 to 29) to choose between the column's own pattern (bits 30 to 46) and its alias
+    // (bits 47 to 63). A pattern holds two bits per gap, the gap's operator as a position in
+    // the lists of the masks above, and bit 16, set when the last operand is solved for: such a
+    // lane is a hit as with `solveLast`, any other when its whole chain is acceptable.
+    const uint64_t* patternColumns = nullptr;
+    uint32_t patternColumnBits = 0;
 };
 
 // The random state of the eight lanes: a SplitMix64 sequence each.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 namespace {
 
@@ -99,9 +100,193 @@ int32_t FirstWhereNear(int32_t lo, int32_t hi, int32_t near, const Test& test) {
     return FirstWhere(low, high - 1, test);
 }
 
+// A fraction in lowest terms with a positive denominator; the operations give nothing once a
+// number would leave 64 bits.
+struct Fraction {
+    int64_t num = 0;
+    int64_t den = 1;
+};
+
+// 128-bit products for residues; __extension__ marks the compiler's own type as intended.
+__extension__ typedef __int128 Wide;
+
+// gcd(big, small) for an operand `small`: one division brings `big` down to the operand's size,
+// where the rest of the work is quick.
+int64_t GcdWithOperand(int64_t big, int64_t small) {
+    const auto rest =
+        static_cast<uint32_t>(static_cast<uint64_t>(std::abs(big)) % static_cast<uint64_t>(small));
+    return std::gcd(static_cast<uint32_t>(small), rest);
+}
+
+std::optional<Fraction> Times(Fraction f, int64_t a) {
+    const int64_t g = GcdWithOperand(f.den, a);
+    Fraction out{0, f.den / g};
+    if (__builtin_mul_overflow(f.num, a / g, &out.num)) return std::nullopt;
+    return out;
+}
+
+std::optional<Fraction> Over(Fraction f, int64_t a) {
+    const int64_t g = GcdWithOperand(f.num, a);
+    Fraction out{f.num / g, 0};
+    if (__builtin_mul_overflow(f.den, a / g, &out.den)) return std::nullopt;
+    return out;
+}
+
+std::optional<Fraction> Plus(Fraction f, Fraction t, bool minus) {
+    const int64_t g = std::gcd(f.den, t.den);
+    int64_t den = 0;
+    int64_t left = 0;
+    int64_t right = 0;
+    int64_t num = 0;
+    if (__builtin_mul_overflow(f.den / g, t.den, &den) ||
+        __builtin_mul_overflow(f.num, t.den / g, &left) ||
+        __builtin_mul_overflow(t.num, f.den / g, &right) ||
+        (minus ? __builtin_sub_overflow(left, right, &num)
+               : __builtin_add_overflow(left, right, &num)))
+        return std::nullopt;
+    const int64_t common = std::gcd(num, den);
+    return Fraction{num / common, den / common};
+}
+
+// a mod m, from 0 to m - 1.
+int64_t Modulo(Wide a, int64_t m) {
+    const auto r = static_cast<int64_t>(a % m);
+    return r < 0 ? r + m : r;
+}
+
+// The inverse of a modulo m, for a and m without a common factor.
+int64_t Inverse(int64_t a, int64_t m) {
+    // The coefficients stay below m in size.
+    int64_t r0 = m;
+    int64_t r1 = a;
+    int64_t t0 = 0;
+    int64_t t1 = 1;
+    while (r1 != 0) {
+        const int64_t q = r0 / r1;
+        const int64_t r2 = r0 - q * r1;
+        r0 = r1;
+        r1 = r2;
+        const int64_t t2 = t0 - q * t1;
+        t0 = t1;
+        t1 = t2;
+    }
+    return t0 < 0 ? t0 + m : t0;
+}
+
+// Where a whole value can come from. The rest is worked out exactly: its closed terms' sum S and
+// its open term T, as fractions. The exact value for x is then a fraction whose denominator D
+// follows from them; when it is not whole, it lies at least 1/D from every whole number. The
+// rounded value lies within `error` of the exact one (a bound on the rounding of every step),
+// so where D * error is below 1, a rounded value can be whole only where the exact one is, and
+// number theory tells where that is.
+struct WholeCandidates {
+    enum class Kind {
+        None,         // no x gives a whole value
+        Progression,  // only x = first, first + step, first + 2 step, ... can
+        Divisors,     // only the divisors of `dividend` can
+        Unknown,      // anything may (or the numbers grew too large to tell)
+    };
+    Kind kind = Kind::Unknown;
+    int64_t first = 0;
+    int64_t step = 0;
+    int64_t dividend = 0;
+};
+
+WholeCandidates FindWholeCandidates(const int32_t* rest, const std::string& operators,
+                                    int32_t largest, int32_t answerRange) {
+    WholeCandidates out;
+    const auto n = static_cast<int32_t>(operators.size()) + 1;
+    Fraction sum;
+    Fraction term{rest[0], 1};
+    bool minus = false;
+    // The sum of every term's size, which bounds every partial sum.
+    double magnitude = 0;
+    for (int32_t k = 1; k + 1 < n; ++k) {
+        const char op = operators[static_cast<size_t>(k - 1)];
+        std::optional<Fraction> next;
+        if (op == '*' || op == '/') {
+            next = op == '*' ? Times(term, rest[k]) : Over(term, rest[k]);
+            if (!next) return out;
+            term = *next;
+            continue;
+        }
+        next = Plus(sum, term, minus);
+        if (!next) return out;
+        magnitude += std::abs(static_cast<double>(term.num) / static_cast<double>(term.den));
+        sum = *next;
+        minus = op == '-';
+        term = Fraction{rest[k], 1};
+    }
+    const char last = operators.back();
+    const double termSize = static_cast<double>(term.num) / static_cast<double>(term.den);
+    // Each of the at most 2n roundings errs by at most 2^-53 of a value no larger than the
+    // magnitude; twice that, and more, for safety.
+    const auto error = [&](double lastTerm) {
+        return 8.0 * n * 0x1p-53 * (magnitude + std::abs(termSize) + lastTerm + answerRange + 1);
+    };
+    if (last == '+' || last == '-') {
+        // S + T ± x is whole exactly when S + T is.
+        const std::optional<Fraction> closed = Plus(sum, term, minus);
+        if (!closed) return out;
+        if (static_cast<double>(closed->den) * error(largest) >= 1) return out;
+        if (closed->den > 1) out.kind = WholeCandidates::Kind::None;
+        return out;
+    }
+    if (last == '*') {
+        // S ± T x with T = p / q: over L = lcm(den S, q), whole when a x + b = 0 (mod L).
+        const int64_t g = std::gcd(sum.den, term.den);
+        int64_t l = 0;
+        if (__builtin_mul_overflow(sum.den / g, term.den, &l)) return out;
+        if (static_cast<double>(l) * error(std::abs(termSize) * largest) >= 1) return out;
+        const Wide scaledTerm = static_cast<Wide>(term.num) * (l / term.den);
+        const int64_t a = Modulo(minus ? -scaledTerm : scaledTerm, l);
+        const int64_t b = Modulo(static_cast<Wide>(sum.num) * (l / sum.den), l);
+        const int64_t common = std::gcd(a, l);
+        if (b % common != 0) {
+            out.kind = WholeCandidates::Kind::None;
+            return out;
+        }
+        const int64_t m = l / common;
+        if (m == 1) return out;  // every x
+        const int64_t x =
+            Modulo(static_cast<Wide>(Modulo(-b / common, m)) * Inverse((a / common) % m, m), m);
+        out.kind = WholeCandidates::Kind::Progression;
+        out.first = x == 0 ? m : x;
+        out.step = m;
+        return out;
+    }
+    // S ± T / x, T = p / q: whole only where the reduced denominator of p / (q x) is that of S.
+    if (static_cast<double>(sum.den) * static_cast<double>(term.den) * largest *
+            error(std::abs(termSize)) >=
+        1)
+        return out;
+    if (sum.den == 1) {
+        // p / (q x) whole: q must be 1 and x divide p.
+        if (term.den > 1) {
+            out.kind = WholeCandidates::Kind::None;
+        } else {
+            out.kind = WholeCandidates::Kind::Divisors;
+            out.dividend = std::abs(term.num);
+        }
+        return out;
+    }
+    // The denominator q x / gcd(p, q x) equals den S only where den S divides q x.
+    const int64_t step = sum.den / std::gcd(sum.den, term.den);
+    if (step == 1) return out;
+    out.kind = WholeCandidates::Kind::Progression;
+    out.first = step;
+    out.step = step;
+    return out;
+}
+
+// Few enough x to try them all before the search for where the values lie in range.
+constexpr int64_t kFewCandidates = 32;
+
 }  // namespace
 
-std::optional<LastOperandDraw> LastOperandDraw::For(const WorksheetSettings& settings) {
+std::optional<LastOperandDraw> LastOperandDraw::For(
+    const WorksheetSettings& settings,
+    const std::function<bool(const std::string& operators)>& drawBlind) {
     LastOperandDraw draw;
     draw.odds_ = BlindDrawOdds(settings);
     draw.n_ = settings.operandCount;
@@ -141,7 +326,7 @@ std::optional<LastOperandDraw> LastOperandDraw::For(const WorksheetSettings& set
             op = o.symbol;
             probability *= o.weight / static_cast<double>(kDrawSpan);
         }
-        const double bound = draw.PatternBound(operators);
+        const double bound = drawBlind && drawBlind(operators) ? 1.0 : draw.PatternBound(operators);
         draw.bound_[p] = bound;
         total += probability * bound;
         draw.upTo_[p] = total;
@@ -224,9 +409,11 @@ double LastOperandDraw::PatternBound(const std::string& operators) const {
     return std::min(1.0, values * heaviestLast_);
 }
 
-void LastOperandDraw::SolveLast(const ChainValue& prefix, char last, const int32_t* rest,
-                                int32_t restCount, std::vector<int32_t>& solutions) const {
+void LastOperandDraw::SolveLast(const ChainValue& prefix, const std::string& operators,
+                                const int32_t* rest, int32_t restCount,
+                                std::vector<int32_t>& solutions, double enough) const {
     solutions.clear();
+    const char last = operators.back();
     const auto value = [&](int32_t x) {
         ChainValue chain = prefix;
         chain.Take(last, x);
@@ -240,6 +427,39 @@ void LastOperandDraw::SolveLast(const ChainValue& prefix, char last, const int32
     const double atMost = value(largest_);
     // Most rests are settled here: no x brings the value into range.
     if (std::max(atLeast, atMost) < 0 || std::min(atLeast, atMost) >= range) return;
+    // Each whole value in range from at most one x: no more solutions than such values.
+    const double leastWhole = std::max(0.0, std::ceil(std::min(atLeast, atMost)));
+    const double mostWhole = std::min(range - 1, std::floor(std::max(atLeast, atMost)));
+    if (mostWhole - leastWhole + 1 <= enough) return;
+    // Many of the others here: the exact arithmetic leaves no x, or few, that give a whole value.
+    const WholeCandidates candidates = FindWholeCandidates(rest, operators, largest_, answerRange_);
+    if (candidates.kind == WholeCandidates::Kind::None) return;
+    const auto tryProgression = [&](int64_t low, int64_t high) {
+        const int64_t step = candidates.step;
+        int64_t x = candidates.first;
+        if (x < low) x += (low - x + step - 1) / step * step;
+        for (; x <= high; x += step) {
+            const auto y = static_cast<int32_t>(x);
+            if (IsAcceptableValue(value(y), answerRange_) && !used(y)) solutions.push_back(y);
+        }
+    };
+    const bool progression = candidates.kind == WholeCandidates::Kind::Progression;
+    const auto inProgression = [&](int64_t low, int64_t high) {
+        const int64_t step = candidates.step;
+        const int64_t first =
+            candidates.first >= low
+                ? candidates.first
+                : candidates.first + (low - candidates.first + step - 1) / step * step;
+        return first > high ? 0 : (high - first) / step + 1;
+    };
+    if (progression) {
+        const int64_t count = inProgression(1, largest_);
+        if (static_cast<double>(count) <= enough) return;
+        if (count <= kFewCandidates) {
+            tryProgression(1, largest_);
+            return;
+        }
+    }
     const bool rising = atLeast <= atMost;
     // The values from 0 to below answerRange lie between `from` and `to`.
     int32_t from = 0;
@@ -256,6 +476,31 @@ void LastOperandDraw::SolveLast(const ChainValue& prefix, char last, const int32
     const double high = std::max(value(from), value(to));
     const double wholes = std::floor(high) - std::ceil(low) + 1;
     const double span = to - from + 1;
+    if (progression) {
+        if (static_cast<double>(inProgression(from, to)) > enough) tryProgression(from, to);
+        return;
+    }
+    if (candidates.kind == WholeCandidates::Kind::Divisors) {
+        // x divides p: by x where the range is short, by the quotient p / x otherwise.
+        const int64_t p = candidates.dividend;
+        const auto take = [&](int64_t x) {
+            const auto y = static_cast<int32_t>(x);
+            if (IsAcceptableValue(value(y), answerRange_) && !used(y)) solutions.push_back(y);
+        };
+        const int64_t leastQuotient = p / to;
+        const int64_t mostQuotient = p / from;
+        if (span <= static_cast<double>(mostQuotient - leastQuotient + 1)) {
+            for (int64_t x = from; x <= to; ++x) {
+                if (p % x == 0) take(x);
+            }
+        } else {
+            for (int64_t j = std::max<int64_t>(leastQuotient, 1); j <= mostQuotient; ++j) {
+                if (p % j == 0 && p / j >= from && p / j <= to) take(p / j);
+            }
+            std::reverse(solutions.begin(), solutions.end());
+        }
+        return;
+    }
     if (span <= wholes * (std::log2(span) + 2)) {
         for (int32_t x = from; x <= to; ++x) {
             if (IsAcceptableValue(value(x), answerRange_) && !used(x)) solutions.push_back(x);
@@ -328,13 +573,15 @@ bool LastOperandDraw::Draw(const std::function<uint64_t()>& randomBits,
     }
 
     const double keep = feed.Unit();
-    return Complete(prefix, last, bound, keep, feed.Unit(), operands);
+    return Complete(prefix, operators, bound, keep, feed.Unit(), operands);
 }
 
-bool LastOperandDraw::Complete(const ChainValue& prefix, char last, double bound, double keep,
-                               double pick, std::vector<int32_t>& operands) const {
+bool LastOperandDraw::Complete(const ChainValue& prefix, const std::string& operators, double bound,
+                               double keep, double pick, std::vector<int32_t>& operands) const {
     thread_local std::vector<int32_t> solutions;
-    SolveLast(prefix, last, operands.data(), n_ - 1, solutions);
+    // Rests whose solutions are provably too few for `keep` are turned down without finding
+    // them: A is at most heaviestLast_ for each.
+    SolveLast(prefix, operators, operands.data(), n_ - 1, solutions, keep * bound / heaviestLast_);
     if (solutions.empty()) return false;
     uint32_t restWeight = 0;
     for (int32_t k = 0; k + 1 < n_; ++k) {
@@ -368,14 +615,130 @@ std::optional<double> LastOperandDraw::SharedBound() const {
     return first;
 }
 
+std::vector<int32_t> LastOperandDraw::AcceptableLastOperands(const std::vector<int32_t>& rest,
+                                                             const std::string& operators) const {
+    std::vector<int32_t> solutions;
+    if (rest.size() + 1 != static_cast<size_t>(n_) || operators.size() != rest.size())
+        return solutions;
+    ChainValue prefix(rest[0]);
+    for (int32_t k = 1; k + 1 < n_; ++k)
+        prefix.Take(operators[static_cast<size_t>(k - 1)], rest[static_cast<size_t>(k)]);
+    SolveLast(prefix, operators, rest.data(), n_ - 1, solutions, -1);
+    std::sort(solutions.begin(), solutions.end());
+    return solutions;
+}
+
+size_t LastOperandDraw::PatternNumber(const std::string& operators) const {
+    size_t number = 0;
+    for (size_t g = operators.size(); g-- > 0;) {
+        size_t digit = 0;
+        while (digit + 1 < odds_.operators.size() && odds_.operators[digit].symbol != operators[g])
+            ++digit;
+        number = number * odds_.operators.size() + digit;
+    }
+    return number;
+}
+
+std::optional<LastOperandDraw::LanePatterns> LastOperandDraw::PatternsForLanes(
+    double mostRedrawAll, double mostRedrawRest) const {
+    const size_t symbols = odds_.operators.size();
+    if (n_ - 1 > 8 || symbols > 4) return std::nullopt;
+    const size_t patterns = bound_.size();
+    LanePatterns table;
+    for (const OperatorOdds& o : odds_.operators) table.symbols.push_back(o.symbol);
+    while ((size_t{1} << table.columnBits) < patterns) ++table.columnBits;
+    const size_t columns = size_t{1} << table.columnBits;
+
+    // Each pattern's target: its blind probability times the scale at which its hits are kept,
+    // the bound (and the rest's redraw bound) where it is solved for, the redraw bound of all
+    // operands otherwise.
+    std::vector<double> target(patterns);
+    std::vector<uint64_t> packed(patterns);
+    table.solved.resize(patterns);
+    double total = 0;
+    for (size_t p = 0; p < patterns; ++p) {
+        double probability = 1;
+        uint64_t bits = 0;
+        size_t digits = p;
+        for (int32_t g = 0; g + 1 < n_; ++g, digits /= symbols) {
+            const size_t digit = digits % symbols;
+            probability *= odds_.operators[digit].weight / static_cast<double>(kDrawSpan);
+            bits |= uint64_t{digit} << (2 * g);
+        }
+        table.solved[p] = bound_[p] < 1;
+        if (table.solved[p]) bits |= uint64_t{1} << 16;
+        packed[p] = bits;
+        target[p] = probability * (table.solved[p] ? bound_[p] * mostRedrawRest : mostRedrawAll);
+        total += target[p];
+    }
+
+    // Walker's alias table over all columns, the ones beyond the patterns with nothing of their
+    // own; thresholds rounded up to 30 bits, so that no pattern loses its own column.
+    constexpr uint64_t kOne = uint64_t{1} << 30;
+    std::vector<double> scaled(columns, 0.0);
+    for (size_t p = 0; p < patterns; ++p)
+        scaled[p] = target[p] * static_cast<double>(columns) / total;
+    std::vector<uint64_t> threshold(columns, kOne);
+    std::vector<size_t> alias(columns);
+    std::vector<size_t> small;
+    std::vector<size_t> large;
+    for (size_t c = 0; c < columns; ++c) {
+        alias[c] = c;
+        (scaled[c] < 1 ? small : large).push_back(c);
+    }
+    while (!small.empty() && !large.empty()) {
+        const size_t s = small.back();
+        small.pop_back();
+        const size_t l = large.back();
+        threshold[s] = static_cast<uint64_t>(std::ceil(scaled[s] * static_cast<double>(kOne)));
+        alias[s] = l;
+        scaled[l] -= 1 - scaled[s];
+        if (scaled[l] < 1) {
+            large.pop_back();
+            small.push_back(l);
+        }
+    }
+    // What the rounding left over keeps its own pattern, or, for a column without one, a
+    // pattern's.
+    for (size_t c = 0; c < columns; ++c) {
+        if (c >= patterns && alias[c] == c) alias[c] = 0;
+        if (threshold[c] >= kOne) {
+            threshold[c] = kOne - 1;
+            if (c < patterns) alias[c] = c;
+        }
+    }
+
+    // The probabilities the rounded table gives, exactly as the lanes draw them.
+    std::vector<double> drawn(patterns, 0.0);
+    table.columns.resize(columns);
+    for (size_t c = 0; c < columns; ++c) {
+        const size_t own = c < patterns ? c : alias[c];
+        const double ownShare = own == alias[c] ? 1.0 : static_cast<double>(threshold[c]) / kOne;
+        drawn[own] += ownShare;
+        if (own != alias[c]) drawn[alias[c]] += 1 - ownShare;
+        table.columns[c] = threshold[c] | packed[own] << 30 | packed[alias[c]] << 47;
+    }
+    double most = 0;
+    table.keep.resize(patterns);
+    for (size_t p = 0; p < patterns; ++p) {
+        if (drawn[p] <= 0) return std::nullopt;
+        table.keep[p] = target[p] / drawn[p];
+        most = std::max(most, table.keep[p]);
+    }
+    for (double& k : table.keep) k /= most;
+    // A kept lane has its blind probability over columns * most.
+    table.share = most * static_cast<double>(columns);
+    return table;
+}
+
 bool LastOperandDraw::CompleteRest(std::vector<int32_t>& operands, const std::string& operators,
                                    double keep, double pick) const {
-    const std::optional<double> bound = SharedBound();
-    if (!bound || operands.size() != static_cast<size_t>(n_) ||
-        operators.size() + 1 != operands.size())
+    if (operands.size() != static_cast<size_t>(n_) || operators.size() + 1 != operands.size())
         return false;
+    const double bound = bound_[PatternNumber(operators)];
+    if (bound >= 1) return false;
     ChainValue prefix(operands[0]);
     for (int32_t k = 1; k + 1 < n_; ++k)
         prefix.Take(operators[static_cast<size_t>(k - 1)], operands[static_cast<size_t>(k)]);
-    return Complete(prefix, operators.back(), *bound, keep, pick, operands);
+    return Complete(prefix, operators, bound, keep, pick, operands);
 }

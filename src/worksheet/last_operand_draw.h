@@ -32,8 +32,11 @@
 class LastOperandDraw {
 public:
     // Nothing when the options have more than 65536 operator patterns or operators other than
-    // + - * /.
-    static std::optional<LastOperandDraw> For(const WorksheetSettings& settings);
+    // + - * /. Patterns (gap operators) for which `drawBlind` says so have their last operand
+    // drawn blind even where it could be solved for.
+    static std::optional<LastOperandDraw> For(
+        const WorksheetSettings& settings,
+        const std::function<bool(const std::string& operators)>& drawBlind = {});
 
     // The likelihood of a kept candidate against the blind draw's acceptance: a proposal is kept
     // with the blind acceptance rate divided by Share().
@@ -54,23 +57,55 @@ public:
     std::optional<double> SharedBound() const;
 
     // For operands 1 to n - 1 (distinct, in `operands`, which holds n) and all gap operators
-    // drawn elsewhere with the blind draw's odds: solves for the last operand, keeps the
-    // candidate when keep * SharedBound() < A, and then stores the last operand drawn from the
-    // solutions with `pick`. `keep` and `pick` are uniform in [0, 1).
+    // drawn elsewhere: solves for the last operand, keeps the candidate when keep * B < A for
+    // the pattern's bound B, and then stores the last operand drawn from the solutions with
+    // `pick`. `keep` and `pick` are uniform in [0, 1). False for a pattern that is not solved
+    // for.
     bool CompleteRest(std::vector<int32_t>& operands, const std::string& operators, double keep,
                       double pick) const;
+
+    // Every last operand from 1 to the largest, none of `rest` (the other n - 1 operands), that
+    // makes the chain with these gap operators acceptable, in increasing order.
+    std::vector<int32_t> AcceptableLastOperands(const std::vector<int32_t>& rest,
+                                                const std::string& operators) const;
+
+    // The patterns drawn in the lanes (see LaneSetup::patternColumns), where the bounds differ.
+    // The lanes draw pattern p with probability q(p), from the alias table rounded to its
+    // thresholds' 30 bits; the caller keeps a hit of pattern p with probability keep[p] times
+    // RedrawFactor over MostRedrawFactor (for the n - 1 operands of a solved pattern, or all n
+    // of another), which makes up for q(p), for the independent draws and for the bounds, so
+    // that every kept candidate, once a solved one is completed, has its blind probability
+    // times one common constant.
+    struct LanePatterns {
+        uint32_t columnBits = 0;
+        std::vector<uint64_t> columns;
+        // Per pattern number (gap g's operator as digit g, base `symbols.size()`).
+        std::vector<double> keep;
+        std::vector<bool> solved;
+        // The symbol of each operator position in a lane's pattern.
+        std::string symbols;
+        // The likelihood of a kept candidate against the blind draw's acceptance, as Share().
+        double share = 1;
+    };
+    // Nothing when a pattern has more than 8 gaps or the list more than 4 distinct operators.
+    // `mostRedrawAll` and `mostRedrawRest`: MostRedrawFactor for n and for n - 1 operands.
+    std::optional<LanePatterns> PatternsForLanes(double mostRedrawAll, double mostRedrawRest) const;
+    // The number of the pattern with these gap operators.
+    size_t PatternNumber(const std::string& operators) const;
 
 private:
     LastOperandDraw() = default;
 
     // Solves for x after the prefix and keeps the candidate with probability A / bound.
-    bool Complete(const ChainValue& prefix, char last, double bound, double keep, double pick,
-                  std::vector<int32_t>& operands) const;
+    bool Complete(const ChainValue& prefix, const std::string& operators, double bound, double keep,
+                  double pick, std::vector<int32_t>& operands) const;
     // Whether distinct x give distinct values for every rest of the pattern.
     bool Resolvable(const std::string& operators) const;
-    // The values of x from 1 to largest_, not among the rest, for which the chain is acceptable.
-    void SolveLast(const ChainValue& prefix, char last, const int32_t* rest, int32_t restCount,
-                   std::vector<int32_t>& solutions) const;
+    // The values of x from 1 to largest_, not among the rest, for which the chain is acceptable;
+    // none as soon as there provably are no more than `enough` of them (for a resolvable
+    // pattern).
+    void SolveLast(const ChainValue& prefix, const std::string& operators, const int32_t* rest,
+                   int32_t restCount, std::vector<int32_t>& solutions, double enough) const;
 
     DrawOdds odds_;
     int32_t n_ = 0;

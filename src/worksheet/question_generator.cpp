@@ -507,7 +507,7 @@ private:
     const LastOperandDraw* SolvedLastDraw() {
         if (!solvedLastTried_) {
             solvedLastTried_ = true;
-            solvedLast_ = LastOperandDraw::For(settings_);
+            solvedLast_ = LastOperandDraw::For(settings_, limits_.drawLastBlind);
         }
         return solvedLast_ ? &*solvedLast_ : nullptr;
     }
@@ -578,18 +578,18 @@ private:
         std::vector<LaneHit> hits(kLaneHitRoom);
         std::vector<int32_t> operands(static_cast<size_t>(n));
         std::string operators(static_cast<size_t>(n - 1), '+');
-        // How fast these draws find questions, for comparing them with the solved ones.
-        const Clock::time_point start = Clock::now();
-        const int32_t foundBefore = Found();
+        // What a lane costs here, and how its chance of a kept hit compares with the blind
+        // acceptance rate, for comparing these draws with the solved ones.
+        plainLaneShare_ = mostFactor * (singles ? singles->RestrictedShare() : 1.0);
         struct Tally {
             Generation& g;
             Clock::time_point start;
-            int32_t before;
+            uint64_t lanes = 0;
             ~Tally() {
                 g.laneTime_ += Clock::now() - start;
-                g.laneFound_ += g.Found() - before;
+                g.laneCount_ += lanes;
             }
-        } tally{*this, start, foundBefore};
+        } tally{*this, Clock::now()};
         while (Found() != wanted_) {
             if (const std::optional<GenerationOutcome> stop = watch_.Check(Found(), wanted_))
                 return stop;
@@ -602,6 +602,7 @@ private:
             const uint64_t blocks = DrawLaneBlocks(setup, laneRandom_, kLaneBlocksPerCheck,
                                                    hits.data(), room, found, kernel);
             result_.candidates += blocks * static_cast<uint64_t>(kLaneCount);
+            tally.lanes += blocks * static_cast<uint64_t>(kLaneCount);
             for (size_t h = 0; h < found && Found() != wanted_; ++h) {
                 const LaneHit& hit = hits[h];
                 if (HasRepeat(hit.operands, n)) continue;
@@ -631,9 +632,10 @@ private:
         return &*solvedLast_;
     }
 
-    // The lanes' setup for draws that leave the last operand open, when every operator pattern
-    // is solved for with one bound (so the lanes' plain draws of the operators serve) and the
-    // bound is small enough to pay.
+    // The lanes' setup for draws that leave the last operand open, when the share of the
+    // blind draws that they keep is small enough to pay. Where every operator pattern is
+    // solved for with one bound, the lanes' plain draws of the operators serve; otherwise each
+    // lane draws its pattern from an alias table, and only some patterns are solved for.
     std::optional<LaneSetup> SolvedLanes() {
         const CandidateSearch search = limits_.search;
         if (search != CandidateSearch::Automatic && search != CandidateSearch::SolvedLast)
@@ -642,13 +644,35 @@ private:
             return std::nullopt;
         std::optional<LaneSetup> lanes = Lanes();
         if (!lanes) return std::nullopt;
-        if (solvedLanesLosing_ || !SolvedLastDraw() || !solvedLast_->SharedBound())
-            return std::nullopt;
-        if (search == CandidateSearch::Automatic && solvedLast_->Share() > kMostLaneSolvedShare)
-            return std::nullopt;
+        if (solvedLanesLosing_ || !SolvedLastDraw()) return std::nullopt;
         lanes->singles = false;
         lanes->solveLast = true;
         lanes->largestOperand = DistinctValuesInRange(1, settings_.numberRange);
+        if (solvedLast_->SharedBound()) {
+            if (search == CandidateSearch::Automatic && solvedLast_->Share() > kMostLaneSolvedShare)
+                return std::nullopt;
+            return lanes;
+        }
+        if (!lanePatternsTried_) {
+            lanePatternsTried_ = true;
+            const DrawOdds odds = BlindDrawOdds(settings_);
+            const int32_t n = settings_.operandCount;
+            lanePatterns_ = solvedLast_->PatternsForLanes(MostRedrawFactor(odds, n),
+                                                          MostRedrawFactor(odds, n - 1));
+        }
+        if (!lanePatterns_) return std::nullopt;
+        if (search == CandidateSearch::Automatic && lanePatterns_->share > kMostLaneSolvedShare)
+            return std::nullopt;
+        // The lanes' operator positions are those of the pattern's symbols.
+        lanes->subtractPositions = lanes->multiplyPositions = lanes->dividePositions = 0;
+        for (size_t d = 0; d < lanePatterns_->symbols.size(); ++d) {
+            const char symbol = lanePatterns_->symbols[d];
+            if (symbol == '-') lanes->subtractPositions |= 1u << d;
+            if (symbol == '*') lanes->multiplyPositions |= 1u << d;
+            if (symbol == '/') lanes->dividePositions |= 1u << d;
+        }
+        lanes->patternColumns = lanePatterns_->columns.data();
+        lanes->patternColumnBits = lanePatterns_->columnBits;
         return lanes;
     }
 
@@ -656,6 +680,9 @@ private:
     // (the operands but the last, and every operator) drawn independently for which some last
     // operand may give a value in range: without repeats, kept with RedrawFactor over its bound
     // (the blind draw's odds for the rest), then completed by LastOperandDraw::CompleteRest.
+    // Where the lanes draw patterns from a table, a hit of a pattern that is not solved for is
+    // a whole candidate, kept as the plain lanes keep theirs; every hit's keep is scaled by its
+    // pattern's (see LastOperandDraw::LanePatterns).
     std::optional<GenerationOutcome> LaneSolvedDraws(const LastOperandDraw& draw,
                                                      const LaneSetup& setup,
                                                      Clock::time_point until) {
@@ -663,14 +690,20 @@ private:
         const LaneKernel kernel = PrepareLanes(source);
         const int32_t n = setup.operandCount;
         const DrawOdds odds = BlindDrawOdds(settings_);
-        const double mostFactor = MostRedrawFactor(odds, n - 1);
+        const double mostRest = MostRedrawFactor(odds, n - 1);
+        const double mostAll = MostRedrawFactor(odds, n);
+        const LastOperandDraw::LanePatterns* patterns =
+            setup.patternColumns != nullptr ? &*lanePatterns_ : nullptr;
         std::vector<LaneHit> hits(kLaneHitRoom);
         std::vector<int32_t> operands(static_cast<size_t>(n));
         std::string operators(static_cast<size_t>(n - 1), '+');
         // Solving costs more where many rests reach the range; after a trial these draws give
-        // way to the plain lanes when those found questions faster.
+        // way to the plain lanes when those would find questions faster. Both keep lanes with
+        // the blind acceptance rate over a known share, so the cost of a lane times that share
+        // compares them without waiting for rare questions.
+        const double share = patterns != nullptr ? patterns->share : *draw.SharedBound() * mostRest;
         const Clock::time_point start = Clock::now();
-        const int32_t foundBefore = Found();
+        uint64_t lanes = 0;
         bool tried = limits_.search != CandidateSearch::Automatic;
         while (Found() != wanted_) {
             if (const std::optional<GenerationOutcome> stop = watch_.Check(Found(), wanted_))
@@ -679,13 +712,13 @@ private:
             if (now >= until) return std::nullopt;
             if (!tried && now - start >= kSolvedLanesTrial) {
                 tried = true;
-                const double solvedRate =
-                    (Found() - foundBefore) / std::chrono::duration<double>(now - start).count();
-                const double plainRate =
-                    laneTime_ > Clock::duration::zero()
-                        ? laneFound_ / std::chrono::duration<double>(laneTime_).count()
-                        : 0.0;
-                if (solvedRate < plainRate) {
+                const double solvedCost =
+                    std::chrono::duration<double>(now - start).count() / static_cast<double>(lanes);
+                const double plainCost = laneCount_ > 0
+                                             ? std::chrono::duration<double>(laneTime_).count() /
+                                                   static_cast<double>(laneCount_)
+                                             : 0.0;
+                if (laneCount_ > 0 && solvedCost * share > plainCost * plainLaneShare_) {
                     solvedLanesLosing_ = true;
                     if (const std::optional<LaneSetup> plain = Lanes())
                         return LaneDraws(*plain, until);
@@ -695,16 +728,34 @@ private:
             const uint64_t blocks = DrawLaneBlocks(setup, laneRandom_, kLaneBlocksPerCheck,
                                                    hits.data(), hits.size(), found, kernel);
             result_.candidates += blocks * static_cast<uint64_t>(kLaneCount);
+            lanes += blocks * static_cast<uint64_t>(kLaneCount);
             for (size_t h = 0; h < found && Found() != wanted_; ++h) {
                 const LaneHit& hit = hits[h];
-                if (HasRepeat(hit.operands, n - 1)) continue;
-                if (UniformUnit(source) * mostFactor >= RedrawFactor(odds, hit.operands, n - 1))
+                bool solved = true;
+                double patternKeep = 1;
+                if (patterns != nullptr) {
+                    size_t number = 0;
+                    for (int32_t g = n - 1; g-- > 0;)
+                        number = number * patterns->symbols.size() + hit.positions[g];
+                    solved = patterns->solved[number];
+                    patternKeep = patterns->keep[number];
+                    for (int32_t g = 0; g + 1 < n; ++g)
+                        operators[static_cast<size_t>(g)] = patterns->symbols[hit.positions[g]];
+                } else {
+                    HitOperators(hit, n, operators);
+                }
+                const int32_t drawn = solved ? n - 1 : n;
+                if (HasRepeat(hit.operands, drawn)) continue;
+                if (UniformUnit(source) * (solved ? mostRest : mostAll) >=
+                    patternKeep * RedrawFactor(odds, hit.operands, drawn))
                     continue;
-                for (int32_t k = 0; k + 1 < n; ++k)
+                for (int32_t k = 0; k < drawn; ++k)
                     operands[static_cast<size_t>(k)] = hit.operands[k];
-                HitOperators(hit, n, operators);
-                const double keep = UniformUnit(source);
-                if (!draw.CompleteRest(operands, operators, keep, UniformUnit(source))) continue;
+                if (solved) {
+                    const double keep = UniformUnit(source);
+                    if (!draw.CompleteRest(operands, operators, keep, UniformUnit(source)))
+                        continue;
+                }
                 // Counted with its block; Offer counts again.
                 --result_.candidates;
                 Offer(CandidateText(operands, operators));
@@ -977,7 +1028,7 @@ private:
     // rests cannot reach the range.
     static constexpr double kMostLaneSolvedShare = 1.0 / 4;
     // How long they run before their rate is compared with the plain lanes'.
-    static constexpr std::chrono::milliseconds kSolvedLanesTrial{60};
+    static constexpr std::chrono::milliseconds kSolvedLanesTrial{20};
     // Blocks of eight lane candidates between two looks at the clock: some tens of
     // microseconds, and hits enough for any block.
     static constexpr uint64_t kLaneBlocksPerCheck = 1024;
@@ -1007,9 +1058,13 @@ private:
     bool plainBlindDone_ = false;
     bool solvedLastTried_ = false;
     bool solvedLanesLosing_ = false;
-    // Time spent in the plain lanes and the questions they found.
+    bool lanePatternsTried_ = false;
+    std::optional<LastOperandDraw::LanePatterns> lanePatterns_;
+    // Time spent in the plain lanes, the lanes they ran, and the share that their kept hits
+    // have of the blind acceptance rate's inverse (see LaneSolvedDraws).
     Clock::duration laneTime_{};
-    int32_t laneFound_ = 0;
+    uint64_t laneCount_ = 0;
+    double plainLaneShare_ = 1;
     std::optional<LastOperandDraw> solvedLast_;
     bool boundedTried_ = false;
     std::optional<BoundedSumDraw> bounded_;

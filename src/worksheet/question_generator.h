@@ -113,6 +113,10 @@ struct GenerationLimits {
     std::function<bool(int32_t found, int32_t wanted)> onProgress;
     CandidateSearch search = CandidateSearch::Automatic;
     BlindLanes lanes = BlindLanes::WhereWorthwhile;
+    // Operator patterns (the gap operators, such as "+*/") whose last operand the draws that
+    // solve for it draw blind all the same; none by default. For comparing the two ways on
+    // options small enough to check.
+    std::function<bool(const std::string& operators)> drawLastBlind;
 };
 
 // Anything that turns an expression text into its value text, as ExpressionEvaluator::Eval does.

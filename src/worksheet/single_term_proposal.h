@@ -35,6 +35,9 @@ public:
     // bound on it over all candidates.
     double Factor(const LaneHit& hit) const;
     double MostFactor() const { return mostFactor_; }
+    // The chance that independent draws fall in the restricted set: a lane's hit is kept with
+    // the blind acceptance rate over this times MostFactor and MostRedrawFactor.
+    double RestrictedShare() const { return total_; }
 
 private:
     SingleTermProposal() = default;

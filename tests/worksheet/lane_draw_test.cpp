@@ -11,6 +11,7 @@
 #include "../support/worksheet_options.h"
 #include "worksheet/candidate_search.h"
 #include "worksheet/expression_evaluator.h"
+#include "worksheet/last_operand_draw.h"
 #include "worksheet/question_generator.h"
 #include "worksheet/single_term_proposal.h"
 
@@ -159,6 +160,51 @@ TEST(LaneDrawSolveLastTest, KernelsAgreeAndEveryHitCanReachTheRange) {
     }
     if (!WideLanesAvailable()) return;
     const std::vector<LaneHit> wide = Hits(setup, LaneKernel::Best, 20000);
+    ExpectSameHits(wide, portable);
+}
+
+// With patterns drawn from a table, a lane whose pattern is solved for is a hit as above, any
+// other when its whole chain is acceptable; both kernels agree, and both kinds of hit occur.
+TEST(LaneDrawPatternTest, KernelsAgreeAndEachPatternIsJudgedItsOwnWay) {
+    const WorksheetSettings settings = test_support::Options({"+", "*", "/"}, 5, 1000, 10);
+    const std::optional<LastOperandDraw> draw = LastOperandDraw::For(
+        settings, [](const std::string& operators) { return operators.back() == '/'; });
+    ASSERT_TRUE(draw);
+    const DrawOdds odds = BlindDrawOdds(settings);
+    const std::optional<LastOperandDraw::LanePatterns> patterns =
+        draw->PatternsForLanes(MostRedrawFactor(odds, 5), MostRedrawFactor(odds, 4));
+    ASSERT_TRUE(patterns);
+    LaneSetup setup = SetupFor({"PlusTimesDivideFiveUpTo1000", 5, 1000, patterns->symbols, 10});
+    setup.solveLast = true;
+    setup.largestOperand = 1000;
+    setup.patternColumns = patterns->columns.data();
+    setup.patternColumnBits = patterns->columnBits;
+    const std::vector<LaneHit> portable = Hits(setup, LaneKernel::Portable, 50000);
+    int32_t solved = 0;
+    int32_t whole = 0;
+    for (const LaneHit& hit : portable) {
+        std::string operators;
+        for (int32_t g = 0; g < 4; ++g) operators += patterns->symbols[hit.positions[g]];
+        const auto valueWith = [&](double x) {
+            ChainValue chain(hit.operands[0]);
+            for (int32_t g = 0; g < 3; ++g) chain.Take(operators[g], hit.operands[g + 1]);
+            chain.Take(operators[3], x);
+            return chain.Value();
+        };
+        if (operators.back() == '/') {
+            ++whole;
+            EXPECT_TRUE(IsAcceptableValue(valueWith(hit.operands[4]), 10)) << operators;
+        } else {
+            ++solved;
+            EXPECT_TRUE(std::max(valueWith(1), valueWith(1000)) >= 0 &&
+                        std::min(valueWith(1), valueWith(1000)) < 10)
+                << operators;
+        }
+    }
+    EXPECT_GT(solved, 0);
+    EXPECT_GT(whole, 0);
+    if (!WideLanesAvailable()) return;
+    const std::vector<LaneHit> wide = Hits(setup, LaneKernel::Best, 50000);
     ExpectSameHits(wide, portable);
 }
 

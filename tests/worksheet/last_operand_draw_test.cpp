@@ -5,6 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
 #include "../support/worksheet_options.h"
 
 namespace {
@@ -32,6 +37,62 @@ TEST(LastOperandDrawTest, TermsTooSmallForTheRoundingAreDrawnBlind) {
     ASSERT_TRUE(draw);
     EXPECT_EQ(draw->PatternBound("+////"), 1.0);
     EXPECT_LT(draw->PatternBound("++///"), 1.0);
+}
+
+// The last operands that the solving finds are exactly those that trying every value finds,
+// on random rests of each pattern, many with small operands so that fractions often cancel
+// (1/2+3/2, 1/49*49 and the like).
+struct SolveCase {
+    const char* name;
+    WorksheetSettings settings;
+};
+
+class SolveLastTest : public testing::TestWithParam<SolveCase> {};
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, SolveLastTest,
+    testing::Values(
+        SolveCase{"TimesDivideSevenUpTo1000", Options({"*", "/"}, 7, 1000, 10)},
+        SolveCase{"PlusTimesDivideFourUpTo32768", Options({"+", "*", "/"}, 4, 32768, 1000)},
+        SolveCase{"PlusDivideFourUpTo32768", Options({"+", "/"}, 4, 32768, 1000)},
+        SolveCase{"EveryOperatorFiveUpTo100", Options({"+", "-", "*", "/"}, 5, 100, 10)},
+        SolveCase{"MinusDivideFiveUpTo1000", Options({"-", "/"}, 5, 1000, 100)},
+        SolveCase{"EveryOperatorSixUpTo20", Options({"+", "-", "*", "/"}, 6, 20, 10)},
+        SolveCase{"EveryOperatorThreeWideAnswers",
+                  Options({"+", "-", "*", "/"}, 3, 32768, 100000)}),
+    [](const testing::TestParamInfo<SolveCase>& info) { return std::string(info.param.name); });
+
+TEST_P(SolveLastTest, FindsExactlyTheLastOperandsThatTryingEachFinds) {
+    const WorksheetSettings& settings = GetParam().settings;
+    const std::optional<LastOperandDraw> draw = LastOperandDraw::For(settings);
+    ASSERT_TRUE(draw);
+    const int32_t n = settings.operandCount;
+    const int32_t largest = std::min(settings.numberRange, 32768);
+    std::mt19937 random(7);
+    int32_t withSolutions = 0;
+    for (int32_t trial = 0; trial < 3000; ++trial) {
+        const int32_t small = trial % 2 == 0 ? std::min(largest, 12) : largest;
+        std::vector<int32_t> rest;
+        while (static_cast<int32_t>(rest.size()) < n - 1) {
+            const auto v = static_cast<int32_t>(random() % static_cast<uint32_t>(small)) + 1;
+            if (std::find(rest.begin(), rest.end(), v) == rest.end()) rest.push_back(v);
+        }
+        std::string operators;
+        for (int32_t g = 0; g + 1 < n; ++g)
+            operators += settings.operators[random() % settings.operators.size()].front();
+        std::vector<int32_t> expected;
+        for (int32_t x = 1; x <= largest; ++x) {
+            if (std::find(rest.begin(), rest.end(), x) != rest.end()) continue;
+            ChainValue chain(rest[0]);
+            for (int32_t k = 1; k + 1 < n; ++k) chain.Take(operators[k - 1], rest[k]);
+            chain.Take(operators.back(), x);
+            if (IsAcceptableValue(chain.Value(), settings.answerRange)) expected.push_back(x);
+        }
+        withSolutions += !expected.empty();
+        ASSERT_EQ(draw->AcceptableLastOperands(rest, operators), expected) << operators;
+    }
+    // Enough rests with solutions for the comparison to mean something.
+    EXPECT_GT(withSolutions, 30);
 }
 
 TEST(LastOperandDrawTest, OptionsWithTooManyPatternsOrUnknownOperatorsHaveNone) {

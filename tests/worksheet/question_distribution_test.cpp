@@ -113,14 +113,17 @@ struct DistributionCase {
 
 class DistributionTest : public testing::TestWithParam<DistributionCase> {
 protected:
+    using BlindPatterns = std::function<bool(const std::string& operators)>;
+
     // Questions drawn through the generator in sheets of 100.
-    std::map<std::string, int64_t> Draw(CandidateSearch search, uint32_t seed,
-                                        BlindLanes lanes = BlindLanes::WhereWorthwhile) {
+    std::map<std::string, int64_t> Draw(CandidateSearch search, uint32_t seed, BlindLanes lanes,
+                                        const BlindPatterns& drawLastBlind) {
         SeedRandomSource(seed);
         GenerationLimits limits;
         limits.timeBudget = std::chrono::minutes(5);
         limits.search = search;
         limits.lanes = lanes;
+        limits.drawLastBlind = drawLastBlind;
         std::map<std::string, int64_t> counts;
         for (int64_t sheet = 0; sheet < kSheets; ++sheet) {
             const GenerationResult result =
@@ -134,9 +137,10 @@ protected:
 
     // Questions drawn this way match the exact probabilities by chi-square.
     void ExpectExactDistribution(CandidateSearch search, uint32_t seed,
-                                 BlindLanes lanes = BlindLanes::WhereWorthwhile) {
+                                 BlindLanes lanes = BlindLanes::WhereWorthwhile,
+                                 const BlindPatterns& drawLastBlind = {}) {
         const std::map<std::string, double> exact = ExactProbabilities(GetParam().settings);
-        const ChiSquare chi = Compare(Draw(search, seed, lanes), exact, kQuestions);
+        const ChiSquare chi = Compare(Draw(search, seed, lanes, drawLastBlind), exact, kQuestions);
         EXPECT_LT(chi.statistic, CriticalValue(chi.degrees)) << chi.degrees;
     }
 
@@ -239,6 +243,21 @@ TEST_P(SolvedLastDistributionTest, LaneSolvedDrawsMatchTheExactProbabilities) {
 
 TEST_P(SolvedLastDistributionTest, SolvedDrawsMatchTheExactProbabilities) {
     ExpectExactDistribution(CandidateSearch::SolvedLast, 17);
+}
+
+// Patterns that end as they begin have their last operand drawn blind, the others solved for:
+// the two kinds have different bounds, so the lanes draw the patterns from a table and keep
+// each kind's hits at its own rate.
+bool EndsAsItBegins(const std::string& operators) {
+    return operators.front() == operators.back();
+}
+
+TEST_P(SolvedLastDistributionTest, LanesMixingSolvedAndBlindPatternsMatchTheExactProbabilities) {
+    ExpectExactDistribution(CandidateSearch::SolvedLast, 22, BlindLanes::Always, EndsAsItBegins);
+}
+
+TEST_P(SolvedLastDistributionTest, DrawsMixingSolvedAndBlindPatternsMatchTheExactProbabilities) {
+    ExpectExactDistribution(CandidateSearch::SolvedLast, 23, BlindLanes::Never, EndsAsItBegins);
 }
 
 // A sampler with a plausible mistake: an operand equal to an earlier one is moved on to the next
