@@ -56,6 +56,12 @@ struct LaneSetup {
     // then solves for the last operand (see LastOperandDraw::CompleteRest). Not with `singles`.
     bool solveLast = false;
     double largestOperand = 0;
+    // With `keepScale` C above 0, a lane whose last operand is left open is a hit only when the
+    // whole values from 0 to below answerRange that its range spans number at least
+    // C * r / 32768, r being the 15 random bits its last operand would have come from; the hit
+    // then holds r in place of that operand, for the caller's keep (see
+    // LastOperandDraw::CompleteRest).
+    double keepScale = 0;
 
     // With `patternColumns` set (and `solveLast`), each lane draws its operators as one pattern
     // from a Walker alias table of 2^patternColumnBits columns: the low bits of a 64-bit random

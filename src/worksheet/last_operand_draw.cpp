@@ -606,6 +606,16 @@ bool LastOperandDraw::Complete(const ChainValue& prefix, const std::string& oper
     return true;
 }
 
+double LastOperandDraw::KeepScale() const {
+    // Complete turns down a rest whose solutions number no more than keep * bound /
+    // heaviestLast_; the least such scale holds for every pattern.
+    double least = 0;
+    for (const double b : bound_) {
+        if (b < 1 && (least == 0 || b / heaviestLast_ < least)) least = b / heaviestLast_;
+    }
+    return least;
+}
+
 std::optional<double> LastOperandDraw::SharedBound() const {
     const double first = bound_.front();
     if (first >= 1) return std::nullopt;

@@ -90,6 +90,10 @@ public:
     // Nothing when a pattern has more than 8 gaps or the list more than 4 distinct operators.
     // `mostRedrawAll` and `mostRedrawRest`: MostRedrawFactor for n and for n - 1 operands.
     std::optional<LanePatterns> PatternsForLanes(double mostRedrawAll, double mostRedrawRest) const;
+    // C for LaneSetup::keepScale: for every solved pattern, at most its bound over C of
+    // acceptance per whole value in range.
+    double KeepScale() const;
+
     // The number of the pattern with these gap operators.
     size_t PatternNumber(const std::string& operators) const;
 

@@ -648,6 +648,7 @@ private:
         lanes->singles = false;
         lanes->solveLast = true;
         lanes->largestOperand = DistinctValuesInRange(1, settings_.numberRange);
+        lanes->keepScale = solvedLast_->KeepScale();
         if (solvedLast_->SharedBound()) {
             if (search == CandidateSearch::Automatic && solvedLast_->Share() > kMostLaneSolvedShare)
                 return std::nullopt;
@@ -752,7 +753,10 @@ private:
                 for (int32_t k = 0; k < drawn; ++k)
                     operands[static_cast<size_t>(k)] = hit.operands[k];
                 if (solved) {
-                    const double keep = UniformUnit(source);
+                    // The lane's own 15 bits, which it has judged, are the keep's first ones.
+                    const double keep = setup.keepScale > 0
+                                            ? (hit.operands[n - 1] + UniformUnit(source)) / 32768.0
+                                            : UniformUnit(source);
                     if (!draw.CompleteRest(operands, operators, keep, UniformUnit(source)))
                         continue;
                 }
