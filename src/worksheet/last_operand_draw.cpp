@@ -132,8 +132,18 @@ std::optional<Fraction> Over(Fraction f, int64_t a) {
     return out;
 }
 
+// gcd(a, b) for numbers of any size: one division first, since the binary method's steps take
+// off little more than a bit each where the two differ much in size.
+int64_t Gcd(int64_t a, int64_t b) {
+    auto x = static_cast<uint64_t>(a < 0 ? -a : a);
+    auto y = static_cast<uint64_t>(b < 0 ? -b : b);
+    if (x < y) std::swap(x, y);
+    if (y == 0) return static_cast<int64_t>(x);
+    return static_cast<int64_t>(std::gcd(y, x % y));
+}
+
 std::optional<Fraction> Plus(Fraction f, Fraction t, bool minus) {
-    const int64_t g = std::gcd(f.den, t.den);
+    const int64_t g = Gcd(f.den, t.den);
     int64_t den = 0;
     int64_t left = 0;
     int64_t right = 0;
@@ -144,7 +154,7 @@ std::optional<Fraction> Plus(Fraction f, Fraction t, bool minus) {
         (minus ? __builtin_sub_overflow(left, right, &num)
                : __builtin_add_overflow(left, right, &num)))
         return std::nullopt;
-    const int64_t common = std::gcd(num, den);
+    const int64_t common = Gcd(num, den);
     return Fraction{num / common, den / common};
 }
 
@@ -234,14 +244,14 @@ WholeCandidates FindWholeCandidates(const int32_t* rest, const std::string& oper
     }
     if (last == '*') {
         // S ± T x with T = p / q: over L = lcm(den S, q), whole when a x + b = 0 (mod L).
-        const int64_t g = std::gcd(sum.den, term.den);
+        const int64_t g = Gcd(sum.den, term.den);
         int64_t l = 0;
         if (__builtin_mul_overflow(sum.den / g, term.den, &l)) return out;
         if (static_cast<double>(l) * error(std::abs(termSize) * largest) >= 1) return out;
         const Wide scaledTerm = static_cast<Wide>(term.num) * (l / term.den);
         const int64_t a = Modulo(minus ? -scaledTerm : scaledTerm, l);
         const int64_t b = Modulo(static_cast<Wide>(sum.num) * (l / sum.den), l);
-        const int64_t common = std::gcd(a, l);
+        const int64_t common = Gcd(a, l);
         if (b % common != 0) {
             out.kind = WholeCandidates::Kind::None;
             return out;
@@ -271,7 +281,7 @@ WholeCandidates FindWholeCandidates(const int32_t* rest, const std::string& oper
         return out;
     }
     // The denominator q x / gcd(p, q x) equals den S only where den S divides q x.
-    const int64_t step = sum.den / std::gcd(sum.den, term.den);
+    const int64_t step = sum.den / Gcd(sum.den, term.den);
     if (step == 1) return out;
     out.kind = WholeCandidates::Kind::Progression;
     out.first = step;

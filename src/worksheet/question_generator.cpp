@@ -12,6 +12,7 @@
 #include "platform/script_engine.h"
 #include "worksheet/candidate_search.h"
 #include "worksheet/expression_evaluator.h"
+#include "worksheet/lane_batches.h"
 #include "worksheet/lane_draw.h"
 #include "worksheet/last_operand_draw.h"
 #include "worksheet/option_check.h"
@@ -490,16 +491,11 @@ private:
         if (!laneRandomSeeded_) {
             for (uint64_t& state : laneRandom_.state)
                 state = (uint64_t{source.Next()} << 32) | source.Next();
+            laneUnits_ = UnitRandom((uint64_t{source.Next()} << 32) | source.Next());
             laneRandomSeeded_ = true;
         }
         return limits_.lanes == BlindLanes::AlwaysPortable ? LaneKernel::Portable
                                                            : LaneKernel::Best;
-    }
-
-    // The symbols of a hit's gaps, from its operator list positions.
-    void HitOperators(const LaneHit& hit, int32_t n, std::string& operators) const {
-        for (int32_t g = 0; g + 1 < n; ++g)
-            operators[static_cast<size_t>(g)] = settings_.operators[hit.positions[g]].front();
     }
 
     // The draws with the last operand solved for, built on first use; nothing when the options
@@ -563,58 +559,66 @@ private:
     // and hits with a repeat are dropped; a hit is then kept with probability RedrawFactor over
     // its bound, which turns the independent draws' odds into those of the blind draw, whose
     // redraws make later positions likelier. Where single terms are kept below answerRange, the
-    // proposal's own factor joins it.
+    // proposal's own factor joins it (see LaneJudge).
     std::optional<GenerationOutcome> LaneDraws(const LaneSetup& setup, Clock::time_point until) {
+        const LaneJudge judge(settings_, setup);
+        // What a lane costs here, and the share its kept hits have, for comparing these draws
+        // with the solved ones.
+        plainLaneShare_ = judge.Share();
+        return LaneBatches(
+            setup, judge, until, [] { return true; }, laneTime_, laneCount_);
+    }
+
+    // Batches of lanes, judged by `judge`, until the sheet is full (Complete), the run must end
+    // (Cancelled, TooStrict), `until` has come or `carryOn` says to stop (nothing). The time and
+    // the lanes of the batches drawn on this thread are added to `time` and `lanes`. Once the
+    // lanes have run for a while, a helper thread draws every other batch.
+    template <typename CarryOn>
+    std::optional<GenerationOutcome> LaneBatches(const LaneSetup& setup, const LaneJudge& judge,
+                                                 Clock::time_point until, CarryOn&& carryOn,
+                                                 Clock::duration& time, uint64_t& lanes) {
         Pcg32& source = RandomSource();
         const LaneKernel kernel = PrepareLanes(source);
         const int32_t n = setup.operandCount;
-        const DrawOdds odds = BlindDrawOdds(settings_);
-        double mostFactor = MostRedrawFactor(odds, n);
-        std::optional<SingleTermProposal> singles;
-        if (setup.singles) {
-            singles = SingleTermProposal::For(settings_);
-            mostFactor *= singles->MostFactor();
-        }
-        std::vector<LaneHit> hits(kLaneHitRoom);
         std::vector<int32_t> operands(static_cast<size_t>(n));
         std::string operators(static_cast<size_t>(n - 1), '+');
-        // What a lane costs here, and how its chance of a kept hit compares with the blind
-        // acceptance rate, for comparing these draws with the solved ones.
-        plainLaneShare_ = mostFactor * (singles ? singles->RestrictedShare() : 1.0);
-        struct Tally {
-            Generation& g;
-            Clock::time_point start;
-            uint64_t lanes = 0;
-            ~Tally() {
-                g.laneTime_ += Clock::now() - start;
-                g.laneCount_ += lanes;
-            }
-        } tally{*this, Clock::now()};
-        while (Found() != wanted_) {
-            if (const std::optional<GenerationOutcome> stop = watch_.Check(Found(), wanted_))
-                return stop;
-            if (Clock::now() >= until) return std::nullopt;
-            // Room for little more than the questions still missing, so that easy options do
-            // not judge candidates only to drop their hits.
-            const size_t room =
-                std::min(hits.size(), static_cast<size_t>(wanted_ - Found()) + 2 * kLaneCount);
-            size_t found = 0;
-            const uint64_t blocks = DrawLaneBlocks(setup, laneRandom_, kLaneBlocksPerCheck,
-                                                   hits.data(), room, found, kernel);
-            result_.candidates += blocks * static_cast<uint64_t>(kLaneCount);
-            tally.lanes += blocks * static_cast<uint64_t>(kLaneCount);
-            for (size_t h = 0; h < found && Found() != wanted_; ++h) {
-                const LaneHit& hit = hits[h];
-                if (HasRepeat(hit.operands, n)) continue;
-                double factor = RedrawFactor(odds, hit.operands, n);
-                if (singles) factor *= singles->Factor(hit);
-                if (UniformUnit(source) * mostFactor >= factor) continue;
-                for (int32_t k = 0; k < n; ++k) operands[static_cast<size_t>(k)] = hit.operands[k];
-                HitOperators(hit, n, operators);
-                // Counted with its block; Offer counts again.
+        const auto offer = [&](const LaneBatch& batch) {
+            result_.candidates += batch.lanes;
+            for (size_t c = 0; c < batch.Size() && Found() != wanted_; ++c) {
+                std::copy_n(batch.operands.begin() + static_cast<ptrdiff_t>(c * operands.size()),
+                            operands.size(), operands.begin());
+                operators.assign(batch.operators, c * operators.size(), operators.size());
+                // Counted with its batch; Offer counts again.
                 --result_.candidates;
                 Offer(CandidateText(operands, operators));
             }
+        };
+        const Clock::time_point start = Clock::now();
+        std::optional<LaneWorker> helper;
+        // Small batches first, for options that fill the sheet at once.
+        uint64_t blocks = kLeastLaneBlocks;
+        LaneBatch batch;
+        while (Found() != wanted_) {
+            if (const std::optional<GenerationOutcome> stop = watch_.Check(Found(), wanted_))
+                return stop;
+            const Clock::time_point now = Clock::now();
+            if (now >= until || !carryOn()) return std::nullopt;
+            DrawLaneBatch(setup, judge, laneRandom_, laneUnits_, blocks, kernel, batch);
+            time += Clock::now() - now;
+            lanes += batch.lanes;
+            offer(batch);
+            if (helper) {
+                helper->Take(batch);
+                offer(batch);
+            } else if (now - start >= limits_.laneHelperDelay && LaneWorker::Worthwhile()) {
+                // The helper's random state comes from the source, as the lanes' own did.
+                LaneRandom random;
+                for (uint64_t& state : random.state)
+                    state = (uint64_t{source.Next()} << 32) | source.Next();
+                const uint64_t seed = (uint64_t{source.Next()} << 32) | source.Next();
+                helper.emplace(setup, judge, random, seed, kLaneBlocksPerCheck, kernel);
+            }
+            blocks = std::min(blocks * 2, kLaneBlocksPerCheck);
         }
         return GenerationOutcome::Complete;
     }
@@ -687,85 +691,37 @@ private:
     std::optional<GenerationOutcome> LaneSolvedDraws(const LastOperandDraw& draw,
                                                      const LaneSetup& setup,
                                                      Clock::time_point until) {
-        Pcg32& source = RandomSource();
-        const LaneKernel kernel = PrepareLanes(source);
-        const int32_t n = setup.operandCount;
-        const DrawOdds odds = BlindDrawOdds(settings_);
-        const double mostRest = MostRedrawFactor(odds, n - 1);
-        const double mostAll = MostRedrawFactor(odds, n);
-        const LastOperandDraw::LanePatterns* patterns =
-            setup.patternColumns != nullptr ? &*lanePatterns_ : nullptr;
-        std::vector<LaneHit> hits(kLaneHitRoom);
-        std::vector<int32_t> operands(static_cast<size_t>(n));
-        std::string operators(static_cast<size_t>(n - 1), '+');
+        const LaneJudge judge(settings_, setup, draw,
+                              setup.patternColumns != nullptr ? &*lanePatterns_ : nullptr);
         // Solving costs more where many rests reach the range; after a trial these draws give
         // way to the plain lanes when those would find questions faster. Both keep lanes with
         // the blind acceptance rate over a known share, so the cost of a lane times that share
         // compares them without waiting for rare questions.
-        const double share = patterns != nullptr ? patterns->share : *draw.SharedBound() * mostRest;
         const Clock::time_point start = Clock::now();
+        Clock::duration time{};
         uint64_t lanes = 0;
         bool tried = limits_.search != CandidateSearch::Automatic;
-        while (Found() != wanted_) {
-            if (const std::optional<GenerationOutcome> stop = watch_.Check(Found(), wanted_))
-                return stop;
-            const Clock::time_point now = Clock::now();
-            if (now >= until) return std::nullopt;
-            if (!tried && now - start >= kSolvedLanesTrial) {
-                tried = true;
-                const double solvedCost =
-                    std::chrono::duration<double>(now - start).count() / static_cast<double>(lanes);
-                const double plainCost = laneCount_ > 0
-                                             ? std::chrono::duration<double>(laneTime_).count() /
-                                                   static_cast<double>(laneCount_)
-                                             : 0.0;
-                if (laneCount_ > 0 && solvedCost * share > plainCost * plainLaneShare_) {
-                    solvedLanesLosing_ = true;
-                    if (const std::optional<LaneSetup> plain = Lanes())
-                        return LaneDraws(*plain, until);
-                }
-            }
-            size_t found = 0;
-            const uint64_t blocks = DrawLaneBlocks(setup, laneRandom_, kLaneBlocksPerCheck,
-                                                   hits.data(), hits.size(), found, kernel);
-            result_.candidates += blocks * static_cast<uint64_t>(kLaneCount);
-            lanes += blocks * static_cast<uint64_t>(kLaneCount);
-            for (size_t h = 0; h < found && Found() != wanted_; ++h) {
-                const LaneHit& hit = hits[h];
-                bool solved = true;
-                double patternKeep = 1;
-                if (patterns != nullptr) {
-                    size_t number = 0;
-                    for (int32_t g = n - 1; g-- > 0;)
-                        number = number * patterns->symbols.size() + hit.positions[g];
-                    solved = patterns->solved[number];
-                    patternKeep = patterns->keep[number];
-                    for (int32_t g = 0; g + 1 < n; ++g)
-                        operators[static_cast<size_t>(g)] = patterns->symbols[hit.positions[g]];
-                } else {
-                    HitOperators(hit, n, operators);
-                }
-                const int32_t drawn = solved ? n - 1 : n;
-                if (HasRepeat(hit.operands, drawn)) continue;
-                if (UniformUnit(source) * (solved ? mostRest : mostAll) >=
-                    patternKeep * RedrawFactor(odds, hit.operands, drawn))
-                    continue;
-                for (int32_t k = 0; k < drawn; ++k)
-                    operands[static_cast<size_t>(k)] = hit.operands[k];
-                if (solved) {
-                    // The lane's own 15 bits, which it has judged, are the keep's first ones.
-                    const double keep = setup.keepScale > 0
-                                            ? (hit.operands[n - 1] + UniformUnit(source)) / 32768.0
-                                            : UniformUnit(source);
-                    if (!draw.CompleteRest(operands, operators, keep, UniformUnit(source)))
-                        continue;
-                }
-                // Counted with its block; Offer counts again.
-                --result_.candidates;
-                Offer(CandidateText(operands, operators));
-            }
+        bool losing = false;
+        const auto carryOn = [&] {
+            if (tried || lanes == 0 || Clock::now() - start < kSolvedLanesTrial) return true;
+            tried = true;
+            const double solvedCost =
+                std::chrono::duration<double>(time).count() / static_cast<double>(lanes);
+            const double plainCost = laneCount_ > 0
+                                         ? std::chrono::duration<double>(laneTime_).count() /
+                                               static_cast<double>(laneCount_)
+                                         : 0.0;
+            losing = laneCount_ > 0 && solvedCost * judge.Share() > plainCost * plainLaneShare_;
+            return !losing;
+        };
+        if (const std::optional<GenerationOutcome> end =
+                LaneBatches(setup, judge, until, carryOn, time, lanes))
+            return end;
+        if (losing) {
+            solvedLanesLosing_ = true;
+            if (const std::optional<LaneSetup> plain = Lanes()) return LaneDraws(*plain, until);
         }
-        return GenerationOutcome::Complete;
+        return std::nullopt;
     }
 
     // Draws with the last operand solved for until the sheet is full, the run must end or
@@ -793,14 +749,6 @@ private:
             Offer(CandidateText(operands, operators));
         }
         return GenerationOutcome::Complete;
-    }
-
-    // Whether two of the first n operands are equal.
-    static bool HasRepeat(const int32_t* operands, int32_t n) {
-        for (int32_t k = 1; k < n; ++k) {
-            if (std::find(operands, operands + k, operands[k]) != operands + k) return true;
-        }
-        return false;
     }
 
     // The set to draw from in place of blind draws, if any. Automatic runs leave their first
@@ -1036,7 +984,8 @@ private:
     // Blocks of eight lane candidates between two looks at the clock: some tens of
     // microseconds, and hits enough for any block.
     static constexpr uint64_t kLaneBlocksPerCheck = 1024;
-    static constexpr size_t kLaneHitRoom = 256;
+    // The first batch's blocks, doubled batch by batch up to the above.
+    static constexpr uint64_t kLeastLaneBlocks = 16;
     // The lanes judge options where at least this share of independent draws has no repeat.
     static constexpr double kLeastDistinctShare = 0.5;
     // Native candidates between two looks at the clock: some tens of microseconds.
@@ -1058,6 +1007,7 @@ private:
     std::string symbols_;
     GenerationResult result_;
     LaneRandom laneRandom_;
+    UnitRandom laneUnits_;
     bool laneRandomSeeded_ = false;
     bool plainBlindDone_ = false;
     bool solvedLastTried_ = false;

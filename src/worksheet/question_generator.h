@@ -117,6 +117,9 @@ struct GenerationLimits {
     // solve for it draw blind all the same; none by default. For comparing the two ways on
     // options small enough to check.
     std::function<bool(const std::string& operators)> drawLastBlind;
+    // How long the lanes run alone before a helper thread draws every other batch of them,
+    // where the processor has a second core. The questions are distributed the same either way.
+    std::chrono::milliseconds laneHelperDelay{10};
 };
 
 // Anything that turns an expression text into its value text, as ExpressionEvaluator::Eval does.

@@ -124,6 +124,7 @@ protected:
         limits.search = search;
         limits.lanes = lanes;
         limits.drawLastBlind = drawLastBlind;
+        limits.laneHelperDelay = helperDelay_;
         std::map<std::string, int64_t> counts;
         for (int64_t sheet = 0; sheet < kSheets; ++sheet) {
             const GenerationResult result =
@@ -144,6 +145,7 @@ protected:
         EXPECT_LT(chi.statistic, CriticalValue(chi.degrees)) << chi.degrees;
     }
 
+    std::chrono::milliseconds helperDelay_{10};
     static constexpr int64_t kSheets = 1000;
     static constexpr int64_t kQuestions = kSheets * 100;
     ExpressionEvaluator evaluator_;
@@ -173,6 +175,13 @@ TEST_P(DistributionTest, BlindDrawsMatchTheExactProbabilities) {
 // portable one lane by lane (see the lane kernel's tests).
 TEST_P(DistributionTest, LaneDrawsMatchTheExactProbabilities) {
     ExpectExactDistribution(CandidateSearch::BlindOnly, 15, BlindLanes::Always);
+}
+
+// With a helper thread from the first batch on, where the processor has a second core: the
+// batches of the two random streams are taken in turn.
+TEST_P(DistributionTest, LaneDrawsWithAHelperThreadMatchTheExactProbabilities) {
+    helperDelay_ = std::chrono::milliseconds(0);
+    ExpectExactDistribution(CandidateSearch::BlindOnly, 16, BlindLanes::Always);
 }
 
 TEST_P(DistributionTest, ExactSearchMatchesTheExactProbabilities) {
@@ -258,6 +267,11 @@ TEST_P(SolvedLastDistributionTest, LanesMixingSolvedAndBlindPatternsMatchTheExac
 
 TEST_P(SolvedLastDistributionTest, DrawsMixingSolvedAndBlindPatternsMatchTheExactProbabilities) {
     ExpectExactDistribution(CandidateSearch::SolvedLast, 23, BlindLanes::Never, EndsAsItBegins);
+}
+
+TEST_P(SolvedLastDistributionTest, LaneSolvedDrawsWithAHelperThreadMatchTheExactProbabilities) {
+    helperDelay_ = std::chrono::milliseconds(0);
+    ExpectExactDistribution(CandidateSearch::SolvedLast, 24, BlindLanes::Always, EndsAsItBegins);
 }
 
 // A sampler with a plausible mistake: an operand equal to an earlier one is moved on to the next

@@ -1,0 +1,150 @@
+#include "worksheet/lane_batches.h"
+
+#include <algorithm>
+
+namespace {
+
+// Whether two of the first n operands are equal.
+bool HasRepeat(const int32_t* operands, int32_t n) {
+    for (int32_t k = 1; k < n; ++k) {
+        if (std::find(operands, operands + k, operands[k]) != operands + k) return true;
+    }
+    return false;
+}
+
+constexpr size_t kHitRoom = 256;
+
+}  // namespace
+
+LaneJudge::LaneJudge(const WorksheetSettings& settings, const LaneSetup& setup)
+    : n_(setup.operandCount), odds_(BlindDrawOdds(settings)) {
+    for (const std::string& symbol : settings.operators) listSymbols_.push_back(symbol.front());
+    mostAll_ = MostRedrawFactor(odds_, n_);
+    share_ = mostAll_;
+    if (setup.singles) {
+        singles_ = SingleTermProposal::For(settings);
+        if (singles_) {
+            mostAll_ *= singles_->MostFactor();
+            share_ = mostAll_ * singles_->RestrictedShare();
+        }
+    }
+}
+
+LaneJudge::LaneJudge(const WorksheetSettings& settings, const LaneSetup& setup,
+                     const LastOperandDraw& draw, const LastOperandDraw::LanePatterns* patterns)
+    : n_(setup.operandCount),
+      odds_(BlindDrawOdds(settings)),
+      draw_(&draw),
+      patterns_(patterns),
+      solving_(true),
+      keepBits_(setup.keepScale > 0) {
+    for (const std::string& symbol : settings.operators) listSymbols_.push_back(symbol.front());
+    mostAll_ = MostRedrawFactor(odds_, n_);
+    mostRest_ = MostRedrawFactor(odds_, n_ - 1);
+    share_ = patterns != nullptr ? patterns->share : draw.SharedBound().value_or(1) * mostRest_;
+}
+
+void LaneJudge::Judge(const LaneHit* hits, size_t found, UnitRandom& random, LaneBatch& out) const {
+    std::vector<int32_t> operands(static_cast<size_t>(n_));
+    std::string operators(static_cast<size_t>(n_ - 1), '+');
+    for (size_t h = 0; h < found; ++h) {
+        const LaneHit& hit = hits[h];
+        bool solved = solving_;
+        double factor = 1;
+        if (patterns_ != nullptr) {
+            size_t number = 0;
+            for (int32_t g = n_ - 1; g-- > 0;)
+                number = number * patterns_->symbols.size() + hit.positions[g];
+            solved = patterns_->solved[number];
+            factor = patterns_->keep[number];
+            for (int32_t g = 0; g + 1 < n_; ++g)
+                operators[static_cast<size_t>(g)] = patterns_->symbols[hit.positions[g]];
+        } else {
+            for (int32_t g = 0; g + 1 < n_; ++g)
+                operators[static_cast<size_t>(g)] = listSymbols_[hit.positions[g]];
+        }
+        const int32_t drawn = solved ? n_ - 1 : n_;
+        if (HasRepeat(hit.operands, drawn)) continue;
+        factor *= RedrawFactor(odds_, hit.operands, drawn);
+        if (singles_) factor *= singles_->Factor(hit);
+        if (random.Unit() * (solved ? mostRest_ : mostAll_) >= factor) continue;
+        std::copy(hit.operands, hit.operands + drawn, operands.begin());
+        if (solved) {
+            // The lane's own 15 bits, which it has judged, are the keep's first ones.
+            const double keep =
+                keepBits_ ? (hit.operands[n_ - 1] + random.Unit()) / 32768.0 : random.Unit();
+            if (!draw_->CompleteRest(operands, operators, keep, random.Unit())) continue;
+        }
+        out.operands.insert(out.operands.end(), operands.begin(), operands.end());
+        out.operators += operators;
+    }
+}
+
+void DrawLaneBatch(const LaneSetup& setup, const LaneJudge& judge, LaneRandom& lanes,
+                   UnitRandom& random, uint64_t blocks, LaneKernel kernel, LaneBatch& out) {
+    out.Clear();
+    out.operandCount = setup.operandCount;
+    thread_local std::vector<LaneHit> hits(kHitRoom);
+    uint64_t done = 0;
+    while (done < blocks) {
+        size_t found = 0;
+        done +=
+            DrawLaneBlocks(setup, lanes, blocks - done, hits.data(), hits.size(), found, kernel);
+        judge.Judge(hits.data(), found, random, out);
+    }
+    out.lanes = done * static_cast<uint64_t>(kLaneCount);
+}
+
+LaneWorker::LaneWorker(const LaneSetup& setup, const LaneJudge& judge, const LaneRandom& lanes,
+                       uint64_t seed, uint64_t blocks, LaneKernel kernel)
+    : setup_(setup),
+      judge_(judge),
+      lanes_(lanes),
+      random_(seed),
+      blocks_(blocks),
+      kernel_(kernel),
+      thread_([this] { Run(); }) {}
+
+LaneWorker::~LaneWorker() {
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        stopping_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+}
+
+bool LaneWorker::Worthwhile() {
+    return std::thread::hardware_concurrency() >= 2;
+}
+
+void LaneWorker::Take(LaneBatch& batch) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return !ready_.empty(); });
+    std::swap(batch, ready_.front());
+    spare_.push_back(std::move(ready_.front()));
+    ready_.pop_front();
+    changed_.notify_all();
+}
+
+void LaneWorker::Run() {
+    // Two batches ahead at most: enough that the taker seldom waits.
+    constexpr size_t kAhead = 2;
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (!stopping_) {
+        if (ready_.size() >= kAhead) {
+            changed_.wait(lock);
+            continue;
+        }
+        LaneBatch batch;
+        if (!spare_.empty()) {
+            batch = std::move(spare_.back());
+            spare_.pop_back();
+        }
+        lock.unlock();
+        DrawLaneBatch(setup_, judge_, lanes_, random_, blocks_, kernel_, batch);
+        lock.lock();
+        ready_.push_back(std::move(batch));
+        changed_.notify_all();
+    }
+}
