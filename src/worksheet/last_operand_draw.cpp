@@ -203,9 +203,34 @@ struct WholeCandidates {
 };
 
 WholeCandidates FindWholeCandidates(const int32_t* rest, const std::string& operators,
-                                    int32_t largest, int32_t answerRange) {
+                                    int32_t largest, int32_t answerRange, double restValue) {
     WholeCandidates out;
     const auto n = static_cast<int32_t>(operators.size()) + 1;
+    if (operators.back() == '+' || operators.back() == '-') {
+        // Before any exact work: the rest's rounded value lies within the rounding bound of its
+        // exact one, so where it lies farther than twice that from every whole number, so does
+        // the exact one, and no x makes it whole. The terms' sizes in double precision are
+        // within a hair of the exact ones, which the bound's slack covers.
+        double size = 0;
+        double term = rest[0];
+        for (int32_t k = 1; k + 1 < n; ++k) {
+            const char op = operators[static_cast<size_t>(k - 1)];
+            if (op == '*') {
+                term *= rest[k];
+            } else if (op == '/') {
+                term /= rest[k];
+            } else {
+                size += term;
+                term = rest[k];
+            }
+        }
+        size += term;
+        const double error = 8.0 * n * 0x1p-53 * (size + largest + answerRange + 1);
+        if (std::abs(restValue - std::nearbyint(restValue)) > 2 * error) {
+            out.kind = WholeCandidates::Kind::None;
+            return out;
+        }
+    }
     Fraction sum;
     Fraction term{rest[0], 1};
     bool minus = false;
@@ -442,7 +467,8 @@ void LastOperandDraw::SolveLast(const ChainValue& prefix, const std::string& ope
     const double mostWhole = std::min(range - 1, std::floor(std::max(atLeast, atMost)));
     if (mostWhole - leastWhole + 1 <= enough) return;
     // Many of the others here: the exact arithmetic leaves no x, or few, that give a whole value.
-    const WholeCandidates candidates = FindWholeCandidates(rest, operators, largest_, answerRange_);
+    const WholeCandidates candidates =
+        FindWholeCandidates(rest, operators, largest_, answerRange_, prefix.Value());
     if (candidates.kind == WholeCandidates::Kind::None) return;
     const auto tryProgression = [&](int64_t low, int64_t high) {
         const int64_t step = candidates.step;
