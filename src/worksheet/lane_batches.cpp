@@ -66,6 +66,12 @@ void LaneJudge::Judge(const LaneHit* hits, size_t found, UnitRandom& random, Lan
         const int32_t drawn = solved ? n_ - 1 : n_;
         if (HasRepeat(hit.operands, drawn)) continue;
         factor *= RedrawFactor(odds_, hit.operands, drawn);
+        if (patterns_ != nullptr && patterns_->singleWidth > 0) {
+            for (int32_t k = 0; k < drawn; ++k) {
+                if (LastOperandDraw::SingleOperand(operators, k))
+                    factor *= patterns_->singleRatio[static_cast<size_t>(hit.operands[k] - 1)];
+            }
+        }
         if (singles_) factor *= singles_->Factor(hit);
         if (random.Unit() * (solved ? mostRest_ : mostAll_) >= factor) continue;
         std::copy(hit.operands, hit.operands + drawn, operands.begin());

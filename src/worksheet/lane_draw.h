@@ -70,6 +70,8 @@ struct LaneSetup {
     // (bits 47 to 63). A pattern holds two bits per gap, the gap's operator as a position in
     // the lists of the masks above, and bit 16, set when the last operand is solved for: such a
     // lane is a hit as with `solveLast`, any other when its whole chain is acceptable.
+    // With `singleWidth` above 0 there, operands that are terms of their own (in lists without
+    // "-") are drawn as 1 + (r mod singleWidth).
     const uint64_t* patternColumns = nullptr;
     uint32_t patternColumnBits = 0;
 };

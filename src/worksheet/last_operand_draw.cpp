@@ -674,6 +674,12 @@ std::vector<int32_t> LastOperandDraw::AcceptableLastOperands(const std::vector<i
     return solutions;
 }
 
+bool LastOperandDraw::SingleOperand(const std::string& operators, int32_t k) {
+    const auto gaps = static_cast<int32_t>(operators.size());
+    return (k == 0 || operators[static_cast<size_t>(k - 1)] == '+') &&
+           (k == gaps || operators[static_cast<size_t>(k)] == '+');
+}
+
 size_t LastOperandDraw::PatternNumber(const std::string& operators) const {
     size_t number = 0;
     for (size_t g = operators.size(); g-- > 0;) {
@@ -698,9 +704,37 @@ std::optional<LastOperandDraw::LanePatterns> LastOperandDraw::PatternsForLanes(
     // Each pattern's target: its blind probability times the scale at which its hits are kept,
     // the bound (and the rest's redraw bound) where it is solved for, the redraw bound of all
     // operands otherwise.
+    // With "+" and no "-", no term is negative, so an operand that is a term of its own is at
+    // most the value: the lanes then draw such operands below answerRange (see
+    // SingleTermProposal), from 1 + (r mod singleWidth). Against independent draws restricted
+    // so, value v is proposed w(v) / (Q d(v)) times as often, Q being the chance that an
+    // independent operand is below the range and d(v) the share of r that give v; singleRatio
+    // holds that over its greatest value rho, and a pattern's target has (Q rho)^s for its s
+    // single operands drawn in the lanes.
+    const bool subtracts = table.symbols.find('-') != std::string::npos;
+    const bool adds = table.symbols.find('+') != std::string::npos;
+    double singleScale = 1;
+    if (adds && !subtracts && answerRange_ >= 2 &&
+        static_cast<int64_t>(answerRange_ - 1) * 4 <= largest_) {
+        table.singleWidth = static_cast<uint32_t>(answerRange_ - 1);
+        std::vector<uint32_t> drawn(table.singleWidth, 0);
+        for (uint32_t r = 0; r < kDrawSpan; ++r) ++drawn[r % table.singleWidth];
+        uint64_t below = 0;
+        for (uint32_t v = 1; v <= table.singleWidth; ++v) below += odds_.operandWeight[v - 1];
+        const double q = static_cast<double>(below) / kDrawSpan;
+        table.singleRatio.resize(table.singleWidth);
+        double most = 0;
+        for (uint32_t v = 1; v <= table.singleWidth; ++v) {
+            table.singleRatio[v - 1] = odds_.operandWeight[v - 1] / (q * drawn[v - 1]);
+            most = std::max(most, table.singleRatio[v - 1]);
+        }
+        for (double& ratio : table.singleRatio) ratio /= most;
+        singleScale = q * most;
+    }
     std::vector<double> target(patterns);
     std::vector<uint64_t> packed(patterns);
     table.solved.resize(patterns);
+    std::string operators(static_cast<size_t>(n_ - 1), '+');
     double total = 0;
     for (size_t p = 0; p < patterns; ++p) {
         double probability = 1;
@@ -710,11 +744,18 @@ std::optional<LastOperandDraw::LanePatterns> LastOperandDraw::PatternsForLanes(
             const size_t digit = digits % symbols;
             probability *= odds_.operators[digit].weight / static_cast<double>(kDrawSpan);
             bits |= uint64_t{digit} << (2 * g);
+            operators[static_cast<size_t>(g)] = odds_.operators[digit].symbol;
         }
         table.solved[p] = bound_[p] < 1;
         if (table.solved[p]) bits |= uint64_t{1} << 16;
         packed[p] = bits;
         target[p] = probability * (table.solved[p] ? bound_[p] * mostRedrawRest : mostRedrawAll);
+        if (table.singleWidth > 0) {
+            const int32_t drawnOperands = table.solved[p] ? n_ - 1 : n_;
+            for (int32_t k = 0; k < drawnOperands; ++k) {
+                if (SingleOperand(operators, k)) target[p] *= singleScale;
+            }
+        }
         total += target[p];
     }
 

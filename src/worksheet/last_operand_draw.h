@@ -84,6 +84,11 @@ public:
         std::vector<bool> solved;
         // The symbol of each operator position in a lane's pattern.
         std::string symbols;
+        // Where above 0, operands that are terms of their own are drawn from 1 to this
+        // (LaneSetup::singleWidth), and a hit's keep has singleRatio[v - 1] for each such
+        // operand v that the lanes drew.
+        uint32_t singleWidth = 0;
+        std::vector<double> singleRatio;
         // The likelihood of a kept candidate against the blind draw's acceptance, as Share().
         double share = 1;
     };
@@ -93,6 +98,10 @@ public:
     // C for LaneSetup::keepScale: for every solved pattern, at most its bound over C of
     // acceptance per whole value in range.
     double KeepScale() const;
+
+    // Whether operand k is a term of its own with these gap operators: "+" (or an end) on
+    // both sides.
+    static bool SingleOperand(const std::string& operators, int32_t k);
 
     // The number of the pattern with these gap operators.
     size_t PatternNumber(const std::string& operators) const;

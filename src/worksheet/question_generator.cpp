@@ -678,6 +678,7 @@ private:
         }
         lanes->patternColumns = lanePatterns_->columns.data();
         lanes->patternColumnBits = lanePatterns_->columnBits;
+        lanes->singleWidth = lanePatterns_->singleWidth;
         return lanes;
     }
 

@@ -164,7 +164,8 @@ TEST(LaneDrawSolveLastTest, KernelsAgreeAndEveryHitCanReachTheRange) {
 }
 
 // With patterns drawn from a table, a lane whose pattern is solved for is a hit as above, any
-// other when its whole chain is acceptable; both kernels agree, and both kinds of hit occur.
+// other when its whole chain is acceptable; both kernels agree, both kinds of hit occur, and
+// single-operand terms stay below the range.
 TEST(LaneDrawPatternTest, KernelsAgreeAndEachPatternIsJudgedItsOwnWay) {
     const WorksheetSettings settings = test_support::Options({"+", "*", "/"}, 5, 1000, 10);
     const std::optional<LastOperandDraw> draw = LastOperandDraw::For(
@@ -179,6 +180,9 @@ TEST(LaneDrawPatternTest, KernelsAgreeAndEachPatternIsJudgedItsOwnWay) {
     setup.largestOperand = 1000;
     setup.patternColumns = patterns->columns.data();
     setup.patternColumnBits = patterns->columnBits;
+    // With "+" and no "-", operands that are terms of their own are drawn below the range.
+    ASSERT_EQ(patterns->singleWidth, 9u);
+    setup.singleWidth = patterns->singleWidth;
     const std::vector<LaneHit> portable = Hits(setup, LaneKernel::Portable, 50000);
     int32_t solved = 0;
     int32_t whole = 0;
@@ -191,6 +195,12 @@ TEST(LaneDrawPatternTest, KernelsAgreeAndEachPatternIsJudgedItsOwnWay) {
             chain.Take(operators[3], x);
             return chain.Value();
         };
+        const int32_t drawn = operators.back() == '/' ? 5 : 4;
+        for (int32_t k = 0; k < drawn; ++k) {
+            if (LastOperandDraw::SingleOperand(operators, k)) {
+                EXPECT_LT(hit.operands[k], 10);
+            }
+        }
         if (operators.back() == '/') {
             ++whole;
             EXPECT_TRUE(IsAcceptableValue(valueWith(hit.operands[4]), 10)) << operators;
