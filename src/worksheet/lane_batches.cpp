@@ -55,7 +55,7 @@ void LaneJudge::Judge(const LaneHit* hits, size_t found, UnitRandom& random, Lan
             size_t number = 0;
             for (int32_t g = n_ - 1; g-- > 0;)
                 number = number * patterns_->symbols.size() + hit.positions[g];
-            solved = patterns_->solved[number];
+            solved = patterns_->solved[number] != 0;
             factor = patterns_->keep[number];
             for (int32_t g = 0; g + 1 < n_; ++g)
                 operators[static_cast<size_t>(g)] = patterns_->symbols[hit.positions[g]];

@@ -516,6 +516,15 @@ void LastOperandDraw::SolveLast(const ChainValue& prefix, const std::string& ope
         if (static_cast<double>(inProgression(from, to)) > enough) tryProgression(from, to);
         return;
     }
+    if ((last == '+' || last == '-') && std::abs(prefix.Value()) < 0x1p52 &&
+        prefix.Value() == std::floor(prefix.Value())) {
+        // A whole rest plus or minus a whole x is whole and exact: every x between the ends
+        // gives a value in range.
+        for (int32_t x = from; x <= to; ++x) {
+            if (!used(x)) solutions.push_back(x);
+        }
+        return;
+    }
     if (candidates.kind == WholeCandidates::Kind::Divisors) {
         // x divides p: by x where the range is short, by the quotient p / x otherwise.
         const int64_t p = candidates.dividend;
@@ -746,7 +755,7 @@ std::optional<LastOperandDraw::LanePatterns> LastOperandDraw::PatternsForLanes(
             bits |= uint64_t{digit} << (2 * g);
             operators[static_cast<size_t>(g)] = odds_.operators[digit].symbol;
         }
-        table.solved[p] = bound_[p] < 1;
+        table.solved[p] = bound_[p] < 1 ? 1 : 0;
         if (table.solved[p]) bits |= uint64_t{1} << 16;
         packed[p] = bits;
         target[p] = probability * (table.solved[p] ? bound_[p] * mostRedrawRest : mostRedrawAll);

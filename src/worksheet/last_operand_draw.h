@@ -81,7 +81,7 @@ public:
         std::vector<uint64_t> columns;
         // Per pattern number (gap g's operator as digit g, base `symbols.size()`).
         std::vector<double> keep;
-        std::vector<bool> solved;
+        std::vector<uint8_t> solved;  // 1 where the pattern is solved for
         // The symbol of each operator position in a lane's pattern.
         std::string symbols;
         // Where above 0, operands that are terms of their own are drawn from 1 to this
