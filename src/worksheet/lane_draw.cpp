@@ -12,6 +12,30 @@ bool WideLanesAvailable() {
 #endif
 }
 
+bool SetLaneOperators(const std::string& symbols, LaneSetup& setup) {
+    if (symbols.empty() || symbols.size() > 8) return false;
+    setup.operatorWidth = static_cast<uint32_t>(symbols.size());
+    setup.subtractPositions = setup.multiplyPositions = setup.dividePositions = 0;
+    for (uint32_t p = 0; p < setup.operatorWidth; ++p) {
+        switch (symbols[p]) {
+            case '+':
+                break;
+            case '-':
+                setup.subtractPositions |= 1u << p;
+                break;
+            case '*':
+                setup.multiplyPositions |= 1u << p;
+                break;
+            case '/':
+                setup.dividePositions |= 1u << p;
+                break;
+            default:
+                return false;
+        }
+    }
+    return true;
+}
+
 uint64_t DrawLaneBlocks(const LaneSetup& setup, LaneRandom& random, uint64_t blocks, LaneHit* hits,
                         size_t room, size_t& found, LaneKernel kernel) {
     if (kernel == LaneKernel::Best && WideLanesAvailable())

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 // Blind candidates judged eight at a time, one per lane of a wide register.
 //
@@ -92,6 +93,10 @@ enum class LaneKernel {
     Best,      // the wide one where the processor has AVX-512, the portable one elsewhere
     Portable,  // the same arithmetic in code for any processor
 };
+
+// Sets the operator width and the masks for an operator list with these symbols, one a
+// position; false when the list is empty, longer than 8 or holds a symbol other than + - * /.
+bool SetLaneOperators(const std::string& symbols, LaneSetup& setup);
 
 // Whether the processor runs the wide kernel.
 bool WideLanesAvailable();

@@ -314,6 +314,38 @@ WholeCandidates FindWholeCandidates(const int32_t* rest, const std::string& oper
     return out;
 }
 
+// Walker's alias method over columns of equal height: `scaled` holds each column's share of
+// its height (their mean is 1). Each column keeps its own share `keep` of its height and lends
+// the rest to `alias`, a column above the height; what the rounding leaves over keeps its own.
+struct AliasColumns {
+    std::vector<double> keep;
+    std::vector<size_t> alias;
+};
+
+AliasColumns BuildAliasColumns(std::vector<double> scaled) {
+    const size_t count = scaled.size();
+    AliasColumns out{std::vector<double>(count, 1.0), std::vector<size_t>(count)};
+    std::vector<size_t> small;
+    std::vector<size_t> large;
+    for (size_t c = 0; c < count; ++c) {
+        out.alias[c] = c;
+        (scaled[c] < 1 ? small : large).push_back(c);
+    }
+    while (!small.empty() && !large.empty()) {
+        const size_t s = small.back();
+        small.pop_back();
+        const size_t l = large.back();
+        out.keep[s] = scaled[s];
+        out.alias[s] = l;
+        scaled[l] -= 1 - scaled[s];
+        if (scaled[l] < 1) {
+            large.pop_back();
+            small.push_back(l);
+        }
+    }
+    return out;
+}
+
 // Few enough x to try them all before the search for where the values lie in range.
 constexpr int64_t kFewCandidates = 32;
 
@@ -381,27 +413,9 @@ void LastOperandDraw::BuildAlias() {
         scaled[p] = (upTo_[p] - before) * static_cast<double>(count) / share_;
         before = upTo_[p];
     }
-    keep_.assign(count, 1.0);
-    alias_.resize(count);
-    std::vector<size_t> small;
-    std::vector<size_t> large;
-    for (size_t p = 0; p < count; ++p) {
-        alias_[p] = p;
-        (scaled[p] < 1 ? small : large).push_back(p);
-    }
-    while (!small.empty() && !large.empty()) {
-        const size_t s = small.back();
-        small.pop_back();
-        const size_t l = large.back();
-        keep_[s] = scaled[s];
-        alias_[s] = l;
-        scaled[l] -= 1 - scaled[s];
-        if (scaled[l] < 1) {
-            large.pop_back();
-            small.push_back(l);
-        }
-    }
-    // What is left over is 1 up to rounding.
+    AliasColumns columns = BuildAliasColumns(std::move(scaled));
+    keep_ = std::move(columns.keep);
+    alias_ = std::move(columns.alias);
     upTo_.clear();
     upTo_.shrink_to_fit();
 }
@@ -774,26 +788,11 @@ std::optional<LastOperandDraw::LanePatterns> LastOperandDraw::PatternsForLanes(
     std::vector<double> scaled(columns, 0.0);
     for (size_t p = 0; p < patterns; ++p)
         scaled[p] = target[p] * static_cast<double>(columns) / total;
-    std::vector<uint64_t> threshold(columns, kOne);
-    std::vector<size_t> alias(columns);
-    std::vector<size_t> small;
-    std::vector<size_t> large;
-    for (size_t c = 0; c < columns; ++c) {
-        alias[c] = c;
-        (scaled[c] < 1 ? small : large).push_back(c);
-    }
-    while (!small.empty() && !large.empty()) {
-        const size_t s = small.back();
-        small.pop_back();
-        const size_t l = large.back();
-        threshold[s] = static_cast<uint64_t>(std::ceil(scaled[s] * static_cast<double>(kOne)));
-        alias[s] = l;
-        scaled[l] -= 1 - scaled[s];
-        if (scaled[l] < 1) {
-            large.pop_back();
-            small.push_back(l);
-        }
-    }
+    const AliasColumns walker = BuildAliasColumns(std::move(scaled));
+    std::vector<size_t> alias = walker.alias;
+    std::vector<uint64_t> threshold(columns);
+    for (size_t c = 0; c < columns; ++c)
+        threshold[c] = static_cast<uint64_t>(std::ceil(walker.keep[c] * static_cast<double>(kOne)));
     // What the rounding left over keeps its own pattern, or, for a column without one, a
     // pattern's.
     for (size_t c = 0; c < columns; ++c) {

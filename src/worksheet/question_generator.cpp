@@ -519,31 +519,16 @@ private:
             return std::nullopt;
         const int32_t n = settings_.operandCount;
         if (n < 2 || n > kLaneMostOperands) return std::nullopt;
-        if (settings_.operators.empty() || settings_.operators.size() > 8) return std::nullopt;
         LaneSetup setup;
         setup.operandCount = n;
         const uint32_t values = DistinctValuesInRange(1, settings_.numberRange);
         setup.operandWidth = values >= 32768u ? 0 : values;
-        setup.operatorWidth = static_cast<uint32_t>(settings_.operators.size());
-        for (uint32_t p = 0; p < setup.operatorWidth; ++p) {
-            const std::string& symbol = settings_.operators[p];
+        std::string symbols;
+        for (const std::string& symbol : settings_.operators) {
             if (symbol.size() != 1) return std::nullopt;
-            switch (symbol.front()) {
-                case '+':
-                    break;
-                case '-':
-                    setup.subtractPositions |= 1u << p;
-                    break;
-                case '*':
-                    setup.multiplyPositions |= 1u << p;
-                    break;
-                case '/':
-                    setup.dividePositions |= 1u << p;
-                    break;
-                default:
-                    return std::nullopt;
-            }
+            symbols += symbol;
         }
+        if (!SetLaneOperators(symbols, setup)) return std::nullopt;
         setup.answerRange = settings_.answerRange;
         if (const std::optional<SingleTermProposal> singles = SingleTermProposal::For(settings_))
             singles->Fill(setup);
@@ -669,13 +654,7 @@ private:
         if (search == CandidateSearch::Automatic && lanePatterns_->share > kMostLaneSolvedShare)
             return std::nullopt;
         // The lanes' operator positions are those of the pattern's symbols.
-        lanes->subtractPositions = lanes->multiplyPositions = lanes->dividePositions = 0;
-        for (size_t d = 0; d < lanePatterns_->symbols.size(); ++d) {
-            const char symbol = lanePatterns_->symbols[d];
-            if (symbol == '-') lanes->subtractPositions |= 1u << d;
-            if (symbol == '*') lanes->multiplyPositions |= 1u << d;
-            if (symbol == '/') lanes->dividePositions |= 1u << d;
-        }
+        if (!SetLaneOperators(lanePatterns_->symbols, *lanes)) return std::nullopt;
         lanes->patternColumns = lanePatterns_->columns.data();
         lanes->patternColumnBits = lanePatterns_->columnBits;
         lanes->singleWidth = lanePatterns_->singleWidth;

@@ -7,30 +7,20 @@
 #include <string>
 #include <vector>
 
+#include "../support/lane_setups.h"
 #include "../support/worksheet_options.h"
 #include "worksheet/candidate_search.h"
 
 namespace {
 
-LaneSetup PlainSetup(const WorksheetSettings& settings) {
-    LaneSetup setup;
-    setup.operandCount = settings.operandCount;
-    setup.operandWidth = static_cast<uint32_t>(settings.numberRange);
-    setup.operatorWidth = static_cast<uint32_t>(settings.operators.size());
-    for (uint32_t p = 0; p < setup.operatorWidth; ++p) {
-        const char symbol = settings.operators[p].front();
-        if (symbol == '-') setup.subtractPositions |= 1u << p;
-        if (symbol == '*') setup.multiplyPositions |= 1u << p;
-        if (symbol == '/') setup.dividePositions |= 1u << p;
-    }
-    setup.answerRange = settings.answerRange;
-    return setup;
-}
+using test_support::SeededLanes;
 
-LaneRandom Seeded(uint64_t seed) {
-    LaneRandom random;
-    for (uint64_t& state : random.state) state = seed = seed * 6364136223846793005ull + 1;
-    return random;
+LaneSetup PlainSetup(const WorksheetSettings& settings) {
+    std::string symbols;
+    for (const std::string& symbol : settings.operators) symbols += symbol;
+    return test_support::LaneSetupFor(settings.operandCount,
+                                      static_cast<uint32_t>(settings.numberRange), symbols,
+                                      settings.answerRange);
 }
 
 // The candidates of a batch as texts, such as "12-3*2".
@@ -53,7 +43,7 @@ TEST(LaneBatchesTest, KeptCandidatesHaveDistinctOperandsAndAcceptableValues) {
     const WorksheetSettings settings = test_support::Options({"+", "-", "*"}, 4, 6, 10);
     const LaneSetup setup = PlainSetup(settings);
     const LaneJudge judge(settings, setup);
-    LaneRandom lanes = Seeded(3);
+    LaneRandom lanes = SeededLanes(3);
     UnitRandom random(5);
     LaneBatch batch;
     DrawLaneBatch(setup, judge, lanes, random, 512, LaneKernel::Portable, batch);
@@ -76,7 +66,7 @@ TEST(LaneBatchesTest, TheHelperHandsOverItsBatchesInTheOrderDrawn) {
     const WorksheetSettings settings = test_support::Options({"+", "/"}, 5, 20, 10);
     const LaneSetup setup = PlainSetup(settings);
     const LaneJudge judge(settings, setup);
-    const LaneRandom start = Seeded(11);
+    const LaneRandom start = SeededLanes(11);
     std::vector<std::vector<std::string>> expected;
     {
         LaneRandom lanes = start;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/lane_setups.h"
 #include "../support/worksheet_options.h"
 #include "worksheet/candidate_search.h"
 #include "worksheet/expression_evaluator.h"
@@ -26,27 +27,11 @@ struct LaneCase {
 };
 
 LaneSetup SetupFor(const LaneCase& c) {
-    LaneSetup setup;
-    setup.operandCount = c.operandCount;
-    setup.operandWidth = c.operandWidth;
-    setup.operatorWidth = static_cast<uint32_t>(c.operators.size());
-    for (uint32_t p = 0; p < setup.operatorWidth; ++p) {
-        if (c.operators[p] == '-') setup.subtractPositions |= 1u << p;
-        if (c.operators[p] == '*') setup.multiplyPositions |= 1u << p;
-        if (c.operators[p] == '/') setup.dividePositions |= 1u << p;
-    }
-    setup.answerRange = c.answerRange;
-    return setup;
-}
-
-LaneRandom Seeded(uint64_t seed) {
-    LaneRandom random;
-    for (uint64_t& state : random.state) state = seed = seed * 6364136223846793005ull + 1;
-    return random;
+    return test_support::LaneSetupFor(c.operandCount, c.operandWidth, c.operators, c.answerRange);
 }
 
 std::vector<LaneHit> Hits(const LaneSetup& setup, LaneKernel kernel, uint64_t blocks) {
-    LaneRandom random = Seeded(99);
+    LaneRandom random = test_support::SeededLanes(99);
     std::vector<LaneHit> all;
     std::vector<LaneHit> room(64);
     while (blocks > 0) {
