@@ -442,7 +442,10 @@ TEST_F(QuestionGeneratorTest, TooStrictRunStopsAndSaysSo) {
 }
 
 TEST_F(QuestionGeneratorTest, ProgressIsReportedAndCanCancel) {
+    // A value function that turns every candidate down keeps the run going however fast the
+    // generator finds candidates, so only the cancel can end it before its budget.
     const WorksheetSettings settings = Options({"*", "/"}, 9, 100, 1000, 50);
+    const ExpressionValue neverWhole = [](const std::string&) { return std::string("0.5"); };
     std::vector<int32_t> reportedWanted;
     GenerationLimits limits;
     limits.timeBudget = std::chrono::seconds(60);
@@ -454,7 +457,7 @@ TEST_F(QuestionGeneratorTest, ProgressIsReportedAndCanCancel) {
         return reportedWanted.size() < 3;
     };
     const auto started = std::chrono::steady_clock::now();
-    const GenerationResult result = GenerateQuestions(settings, evaluator_, limits);
+    const GenerationResult result = GenerateQuestions(settings, neverWhole, limits);
     EXPECT_EQ(result.outcome, GenerationOutcome::Cancelled);
     EXPECT_EQ(reportedWanted, (std::vector<int32_t>{50, 50, 50}));
     EXPECT_LT(result.questions.size(), 50u);
