@@ -53,8 +53,10 @@ struct LaneSetup {
     uint32_t growPositions[3] = {};
 
     // With `solveLast` set, the last operand is left open and a lane is a hit when the value
-    // with the last operand at 1 or at largestOperand, or between, can lie in range; the caller
-    // then solves for the last operand (see LastOperandDraw::CompleteRest). Not with `singles`.
+    // with the last operand at 1 or at largestOperand, or between, can lie in range, and, where
+    // the chain is one term t ending in "/", t lies within t * 2^-50 of a whole number (else no
+    // t / x rounds to a whole one); the caller then solves for the last operand (see
+    // LastOperandDraw::CompleteRest). Not with `singles`.
     bool solveLast = false;
     double largestOperand = 0;
     // With `keepScale` C above 0, a lane whose last operand is left open is a hit only when the

@@ -349,6 +349,33 @@ AliasColumns BuildAliasColumns(std::vector<double> scaled) {
 // Few enough x to try them all before the search for where the values lie in range.
 constexpr int64_t kFewCandidates = 32;
 
+// Few enough whole values to find the x of each directly, which is quicker than the exact
+// arithmetic of FindWholeCandidates.
+constexpr double kFewWholes = 32;
+
+// For a chain that is one term t so far, ending in "* x" or "/ x": the x from 1 to `largest`,
+// none of `rest`, whose value is each whole j from `leastWhole` to `mostWhole`, in increasing
+// order. A rounded t * x equal to j puts x within x * 2^-51 of the rounded j / t, and a rounded
+// t / x equal to j puts it as near the rounded t / j; both are far below one half, so the
+// nearest whole number to that quotient is the only x that can give j.
+void SolveOneTerm(double t, char last, int32_t largest, double leastWhole, double mostWhole,
+                  const int32_t* rest, int32_t restCount, std::vector<int32_t>& solutions) {
+    const auto take = [&](double j) {
+        const double x = std::nearbyint(last == '*' ? j / t : t / j);
+        if (!(x >= 1 && x <= largest)) return;
+        if ((last == '*' ? t * x : t / x) != j) return;
+        const auto y = static_cast<int32_t>(x);
+        if (std::find(rest, rest + restCount, y) == rest + restCount) solutions.push_back(y);
+    };
+    // x rises with j for a product and falls for a quotient.
+    const double from = std::max(1.0, leastWhole);
+    if (last == '*') {
+        for (double j = from; j <= mostWhole; ++j) take(j);
+    } else {
+        for (double j = mostWhole; j >= from; --j) take(j);
+    }
+}
+
 }  // namespace
 
 std::optional<LastOperandDraw> LastOperandDraw::For(
@@ -480,6 +507,16 @@ void LastOperandDraw::SolveLast(const ChainValue& prefix, const std::string& ope
     const double leastWhole = std::max(0.0, std::ceil(std::min(atLeast, atMost)));
     const double mostWhole = std::min(range - 1, std::floor(std::max(atLeast, atMost)));
     if (mostWhole - leastWhole + 1 <= enough) return;
+    if (prefix.FirstTerm() && (last == '*' || last == '/')) {
+        const double t = prefix.Term();
+        // t / x rounds to a whole j only where t lies within t * 2^-52 of the whole j * x: a t
+        // farther from every whole number has no x at all.
+        if (last == '/' && std::abs(t - std::nearbyint(t)) > t * 0x1p-50) return;
+        if (mostWhole - leastWhole + 1 <= kFewWholes) {
+            SolveOneTerm(t, last, largest_, leastWhole, mostWhole, rest, restCount, solutions);
+            return;
+        }
+    }
     // Many of the others here: the exact arithmetic leaves no x, or few, that give a whole value.
     const WholeCandidates candidates =
         FindWholeCandidates(rest, operators, largest_, answerRange_, prefix.Value());

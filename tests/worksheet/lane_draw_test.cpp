@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -124,6 +125,20 @@ TEST(LaneDrawSinglesTest, KernelsAgreeAndSingleTermsStayBelowTheRange) {
     ExpectSameHits(wide, portable);
 }
 
+// The chain of a hit's first n - 1 operands, its operators read from `symbols` by position.
+ChainValue RestOf(const LaneHit& hit, int32_t n, const std::string& symbols) {
+    ChainValue chain(hit.operands[0]);
+    for (int32_t g = 0; g + 2 < n; ++g) chain.Take(symbols[hit.positions[g]], hit.operands[g + 1]);
+    return chain;
+}
+
+// ... and its value with x as the last operand.
+double ValueWith(const LaneHit& hit, int32_t n, const std::string& symbols, double x) {
+    ChainValue chain = RestOf(hit, n, symbols);
+    chain.Take(symbols[hit.positions[n - 2]], x);
+    return chain.Value();
+}
+
 // With the last operand left open, a hit is a rest that some last operand from 1 to the largest
 // could bring into range; both kernels agree on them.
 TEST(LaneDrawSolveLastTest, KernelsAgreeAndEveryHitCanReachTheRange) {
@@ -133,16 +148,35 @@ TEST(LaneDrawSolveLastTest, KernelsAgreeAndEveryHitCanReachTheRange) {
     const std::vector<LaneHit> portable = Hits(setup, LaneKernel::Portable, 20000);
     ASSERT_FALSE(portable.empty());
     for (const LaneHit& hit : portable) {
-        const auto valueWith = [&](double x) {
-            ChainValue chain(hit.operands[0]);
-            for (int32_t g = 0; g < 3; ++g) chain.Take("-*"[hit.positions[g]], hit.operands[g + 1]);
-            chain.Take("-*"[hit.positions[3]], x);
-            return chain.Value();
-        };
-        const double low = std::min(valueWith(1), valueWith(1000));
-        const double high = std::max(valueWith(1), valueWith(1000));
+        const double low = std::min(ValueWith(hit, 5, "-*", 1), ValueWith(hit, 5, "-*", 1000));
+        const double high = std::max(ValueWith(hit, 5, "-*", 1), ValueWith(hit, 5, "-*", 1000));
         EXPECT_TRUE(high >= 0 && low < 10);
     }
+    if (!WideLanesAvailable()) return;
+    const std::vector<LaneHit> wide = Hits(setup, LaneKernel::Best, 20000);
+    ExpectSameHits(wide, portable);
+}
+
+// A one-term chain t / x can be whole only where t is: such rests are hits only when t lies
+// within a hair of a whole number, while rests ending in "* x" keep every fraction.
+TEST(LaneDrawSolveLastTest, OneTermQuotientsNeedANearlyWholeRest) {
+    LaneSetup setup = SetupFor({"TimesDivideSixUpTo20", 6, 20, "*/", 10});
+    setup.solveLast = true;
+    setup.largestOperand = 20;
+    const std::vector<LaneHit> portable = Hits(setup, LaneKernel::Portable, 20000);
+    int32_t quotients = 0;
+    int32_t fractionalProducts = 0;
+    for (const LaneHit& hit : portable) {
+        const double t = RestOf(hit, 6, "*/").Value();
+        if (hit.positions[4] == 1) {
+            ++quotients;
+            EXPECT_LE(std::abs(t - std::nearbyint(t)), t * 0x1p-50) << t;
+        } else {
+            fractionalProducts += t != std::floor(t);
+        }
+    }
+    EXPECT_GT(quotients, 100);
+    EXPECT_GT(fractionalProducts, 100);
     if (!WideLanesAvailable()) return;
     const std::vector<LaneHit> wide = Hits(setup, LaneKernel::Best, 20000);
     ExpectSameHits(wide, portable);
@@ -174,12 +208,7 @@ TEST(LaneDrawPatternTest, KernelsAgreeAndEachPatternIsJudgedItsOwnWay) {
     for (const LaneHit& hit : portable) {
         std::string operators;
         for (int32_t g = 0; g < 4; ++g) operators += patterns->symbols[hit.positions[g]];
-        const auto valueWith = [&](double x) {
-            ChainValue chain(hit.operands[0]);
-            for (int32_t g = 0; g < 3; ++g) chain.Take(operators[g], hit.operands[g + 1]);
-            chain.Take(operators[3], x);
-            return chain.Value();
-        };
+        const auto valueWith = [&](double x) { return ValueWith(hit, 5, patterns->symbols, x); };
         const int32_t drawn = operators.back() == '/' ? 5 : 4;
         for (int32_t k = 0; k < drawn; ++k) {
             if (LastOperandDraw::SingleOperand(operators, k)) {
