@@ -39,6 +39,27 @@ TEST(LastOperandDrawTest, TermsTooSmallForTheRoundingAreDrawnBlind) {
     EXPECT_LT(draw->PatternBound("++///"), 1.0);
 }
 
+// Every last divisor of a one-term chain divides the whole number nearest the term before it,
+// so no rest has more solutions than the most divisors of a number in reach: 96 (27720's)
+// for quotients alone up to 32768, 240 (720720's) where products reach a million.
+TEST(LastOperandDrawTest, LastDivisorsAreBoundByTheMostDivisorsInReach) {
+    const std::optional<LastOperandDraw> quotients =
+        LastOperandDraw::For(Options({"/"}, 3, 32768, 100000));
+    ASSERT_TRUE(quotients);
+    const std::vector<int32_t> most = quotients->AcceptableLastOperands({27720, 1}, "//");
+    EXPECT_EQ(most.size(), 94u);
+    EXPECT_GE(quotients->PatternBound("//"), most.size() / 32768.0);
+    EXPECT_LE(quotients->PatternBound("//"), 96 / 32760.0);
+
+    const std::optional<LastOperandDraw> mixed =
+        LastOperandDraw::For(Options({"*", "/"}, 3, 1000, 1000));
+    ASSERT_TRUE(mixed);
+    EXPECT_LT(mixed->PatternBound("*/"), 0.25);
+    EXPECT_LT(mixed->PatternBound("//"), mixed->PatternBound("*/"));
+    // A product last is bound by the answer range alone (1/2 * x is whole for every even x).
+    EXPECT_EQ(mixed->PatternBound("/*"), 1.0);
+}
+
 // The last operands that the solving finds are exactly those that trying every value finds,
 // on random rests of each pattern, many with small operands so that fractions often cancel
 // (1/2+3/2, 1/49*49 and the like).
