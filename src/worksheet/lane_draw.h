@@ -59,6 +59,10 @@ struct LaneSetup {
     // LastOperandDraw::CompleteRest). Not with `singles`.
     bool solveLast = false;
     double largestOperand = 0;
+    // With `productWholes` W above 0 (answerRange - 1, where that is small), a one-term chain
+    // t ending in "*" is a hit only when some j from 1 to W puts j / t within a hair of a whole
+    // number: only there can t * x round to j for a whole x.
+    uint32_t productWholes = 0;
     // With `keepScale` C above 0, a lane whose last operand is left open is a hit only when the
     // whole values from 0 to below answerRange that its range spans number at least
     // C * r / 32768, r being the 15 random bits its last operand would have come from; the hit

@@ -638,6 +638,8 @@ private:
         lanes->solveLast = true;
         lanes->largestOperand = DistinctValuesInRange(1, settings_.numberRange);
         lanes->keepScale = solvedLast_->KeepScale();
+        if (settings_.answerRange - 1 <= kMostProductWholes)
+            lanes->productWholes = static_cast<uint32_t>(settings_.answerRange - 1);
         if (solvedLast_->SharedBound()) {
             if (search == CandidateSearch::Automatic && solvedLast_->Share() > kMostLaneSolvedShare)
                 return std::nullopt;
@@ -959,6 +961,8 @@ private:
     // Solved in the lanes, a draw costs about a lane candidate, and little more where most
     // rests cannot reach the range.
     static constexpr double kMostLaneSolvedShare = 1.0 / 4;
+    // The lanes look for the few whole values of a one-term product up to this many of them.
+    static constexpr int32_t kMostProductWholes = 16;
     // How long they run before their rate is compared with the plain lanes'.
     static constexpr std::chrono::milliseconds kSolvedLanesTrial{20};
     // Blocks of eight lane candidates between two looks at the clock: some tens of

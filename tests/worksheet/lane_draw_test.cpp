@@ -158,11 +158,13 @@ TEST(LaneDrawSolveLastTest, KernelsAgreeAndEveryHitCanReachTheRange) {
 }
 
 // A one-term chain t / x can be whole only where t is: such rests are hits only when t lies
-// within a hair of a whole number, while rests ending in "* x" keep every fraction.
-TEST(LaneDrawSolveLastTest, OneTermQuotientsNeedANearlyWholeRest) {
+// within a hair of a whole number. One ending in "* x" (with productWholes) is a hit only where
+// some whole j in range makes j / t a whole number up to the largest, such as t = 3/2 and j = 3.
+TEST(LaneDrawSolveLastTest, OneTermChainsNeedAWholeNumberWithinReach) {
     LaneSetup setup = SetupFor({"TimesDivideSixUpTo20", 6, 20, "*/", 10});
     setup.solveLast = true;
     setup.largestOperand = 20;
+    setup.productWholes = 9;
     const std::vector<LaneHit> portable = Hits(setup, LaneKernel::Portable, 20000);
     int32_t quotients = 0;
     int32_t fractionalProducts = 0;
@@ -171,9 +173,15 @@ TEST(LaneDrawSolveLastTest, OneTermQuotientsNeedANearlyWholeRest) {
         if (hit.positions[4] == 1) {
             ++quotients;
             EXPECT_LE(std::abs(t - std::nearbyint(t)), t * 0x1p-50) << t;
-        } else {
-            fractionalProducts += t != std::floor(t);
+            continue;
         }
+        bool someWhole = false;
+        for (int32_t j = 1; j <= 9; ++j) {
+            const double x = j / t;
+            someWhole |= x <= 20.5 && std::abs(x - std::nearbyint(x)) <= 1e-9;
+        }
+        EXPECT_TRUE(someWhole) << t;
+        fractionalProducts += t != std::floor(t);
     }
     EXPECT_GT(quotients, 100);
     EXPECT_GT(fractionalProducts, 100);
