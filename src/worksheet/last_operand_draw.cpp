@@ -548,6 +548,32 @@ void LastOperandDraw::SolveLast(const ChainValue& prefix, const std::string& ope
             SolveOneTerm(t, last, largest_, leastWhole, mostWhole, rest, restCount, solutions);
             return;
         }
+    } else if ((last == '*' || last == '/') && mostWhole - leastWhole + 1 <= kFewWholes) {
+        // Few whole values, each from at most one x (the pattern is resolvable): search for
+        // each where the arithmetic puts it, outward from there, which holds for any monotone
+        // value and beats the exact arithmetic's fractions.
+        const bool rising = atLeast <= atMost;
+        const auto near = [&](double j) {
+            const double share = prefix.Subtracted() ? prefix.Sum() - j : j - prefix.Sum();
+            const double x = last == '*' ? share / prefix.Term() : prefix.Term() / share;
+            if (!(x >= 1)) return 1;  // also for NaN
+            if (!(x <= largest_)) return largest_;
+            return static_cast<int32_t>(std::lround(x));
+        };
+        const auto find = [&](double j) {
+            const int32_t x = rising ? FirstWhereNear(1, largest_, near(j),
+                                                      [&](int32_t y) { return value(y) >= j; })
+                                     : FirstWhereNear(1, largest_, near(j),
+                                                      [&](int32_t y) { return value(y) <= j; });
+            if (x <= largest_ && value(x) == j && !used(x)) solutions.push_back(x);
+        };
+        // In increasing order of x.
+        if (rising) {
+            for (double j = leastWhole; j <= mostWhole; ++j) find(j);
+        } else {
+            for (double j = mostWhole; j >= leastWhole; --j) find(j);
+        }
+        return;
     }
     // Many of the others here: the exact arithmetic leaves no x, or few, that give a whole value.
     const WholeCandidates candidates =
