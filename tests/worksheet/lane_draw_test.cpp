@@ -157,6 +157,31 @@ TEST(LaneDrawSolveLastTest, KernelsAgreeAndEveryHitCanReachTheRange) {
     ExpectSameHits(wide, portable);
 }
 
+// A last operand that is a term of its own leaves the value whole only where the rest is
+// whole, give or take the rounding: other rests ending in "+ x" or "- x" are no hits.
+TEST(LaneDrawSolveLastTest, OwnLastTermsNeedANearlyWholeRest) {
+    LaneSetup setup = SetupFor({"EveryOperatorFiveUpTo20", 5, 20, "+-*/", 10});
+    setup.solveLast = true;
+    setup.largestOperand = 20;
+    const std::vector<LaneHit> portable = Hits(setup, LaneKernel::Portable, 20000);
+    int32_t ownTerms = 0;
+    int32_t fractionalRests = 0;
+    for (const LaneHit& hit : portable) {
+        const double r = RestOf(hit, 5, "+-*/").Value();
+        if (hit.positions[3] <= 1) {
+            ++ownTerms;
+            EXPECT_LE(std::abs(r - std::nearbyint(r)), 10 * 0x1p-51) << r;
+        } else {
+            fractionalRests += r != std::floor(r);
+        }
+    }
+    EXPECT_GT(ownTerms, 100);
+    EXPECT_GT(fractionalRests, 100);
+    if (!WideLanesAvailable()) return;
+    const std::vector<LaneHit> wide = Hits(setup, LaneKernel::Best, 20000);
+    ExpectSameHits(wide, portable);
+}
+
 // A one-term chain t / x can be whole only where t is: such rests are hits only when t lies
 // within a hair of a whole number. One ending in "* x" (with productWholes) is a hit only where
 // some whole j in range makes j / t a whole number up to the largest, such as t = 3/2 and j = 3.
