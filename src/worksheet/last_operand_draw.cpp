@@ -553,19 +553,31 @@ void LastOperandDraw::SolveLast(const ChainValue& prefix, const std::string& ope
         // each where the arithmetic puts it, outward from there, which holds for any monotone
         // value and beats the exact arithmetic's fractions.
         const bool rising = atLeast <= atMost;
-        const auto near = [&](double j) {
-            const double share = prefix.Subtracted() ? prefix.Sum() - j : j - prefix.Sum();
-            const double x = last == '*' ? share / prefix.Term() : prefix.Term() / share;
-            if (!(x >= 1)) return 1;  // also for NaN
-            if (!(x <= largest_)) return largest_;
-            return static_cast<int32_t>(std::lround(x));
-        };
         const auto find = [&](double j) {
-            const int32_t x = rising ? FirstWhereNear(1, largest_, near(j),
-                                                      [&](int32_t y) { return value(y) >= j; })
-                                     : FirstWhereNear(1, largest_, near(j),
-                                                      [&](int32_t y) { return value(y) <= j; });
-            if (x <= largest_ && value(x) == j && !used(x)) solutions.push_back(x);
+            const double share = prefix.Subtracted() ? prefix.Sum() - j : j - prefix.Sum();
+            const double guess = last == '*' ? share / prefix.Term() : prefix.Term() / share;
+            const auto keep = [&](int32_t x) {
+                if (x >= 1 && x <= largest_ && value(x) == j && !used(x)) solutions.push_back(x);
+            };
+            // An x whose value rounds to j makes the term j - sum (or sum - j) give or take
+            // (|j| + 3 |share|) * 2^-53 of it, and lies as near the guess, relatively: where
+            // that leaves less than half a unit, the nearest whole number is the only x, and
+            // none lies from 1 to the largest when the guess is half a unit beyond them.
+            const double slack = (largest_ + 1.0) *
+                                 (std::abs(j) + std::abs(prefix.Sum()) + std::abs(share)) *
+                                 0x1p-50 / std::abs(share);
+            if (slack < 0.5) {
+                if (guess >= 0.5 && guess < largest_ + 0.5) keep(static_cast<int32_t>(guess + 0.5));
+                return;
+            }
+            // Otherwise a search outward from the guess, right for any monotone value.
+            int32_t start = 1;
+            if (guess >= 1)
+                start = guess <= largest_ ? static_cast<int32_t>(guess + 0.5) : largest_;
+            keep(
+                rising
+                    ? FirstWhereNear(1, largest_, start, [&](int32_t y) { return value(y) >= j; })
+                    : FirstWhereNear(1, largest_, start, [&](int32_t y) { return value(y) <= j; }));
         };
         // In increasing order of x.
         if (rising) {
