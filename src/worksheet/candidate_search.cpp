@@ -88,14 +88,27 @@ double MostLikelyCandidate(const DrawOdds& odds, int32_t n) {
     return std::min(1.0, bound * (1 + 1e-12));
 }
 
-double RedrawFactor(const DrawOdds& odds, const int32_t* operands, int32_t n) {
-    double factor = 1;
+// The product of span / (span - used) over the positions after the first, with one division:
+// the judging of lane hits calls it for every hit. Nine factors up to 2^15 stay far inside the
+// range of doubles.
+template <typename WeightAt>
+double RedrawProduct(int32_t n, const WeightAt& weightAt) {
+    double spans = 1;
+    double rests = 1;
     uint32_t usedWeight = 0;
     for (int32_t k = 0; k < n; ++k) {
-        if (k > 0) factor = factor * kDrawSpan / static_cast<double>(kDrawSpan - usedWeight);
-        usedWeight += odds.operandWeight[static_cast<size_t>(operands[k] - 1)];
+        if (k > 0) {
+            spans *= kDrawSpan;
+            rests *= static_cast<double>(kDrawSpan - usedWeight);
+        }
+        usedWeight += weightAt(k);
     }
-    return factor;
+    return spans / rests;
+}
+
+double RedrawFactor(const DrawOdds& odds, const int32_t* operands, int32_t n) {
+    return RedrawProduct(
+        n, [&](int32_t k) { return odds.operandWeight[static_cast<size_t>(operands[k] - 1)]; });
 }
 
 double MostRedrawFactor(const DrawOdds& odds, int32_t n) {
@@ -103,13 +116,8 @@ double MostRedrawFactor(const DrawOdds& odds, int32_t n) {
     const size_t taken = std::min(heaviest.size(), static_cast<size_t>(std::max(n, 0)));
     std::partial_sort(heaviest.begin(), heaviest.begin() + static_cast<ptrdiff_t>(taken),
                       heaviest.end(), std::greater<>());
-    double factor = 1;
-    uint32_t usedWeight = 0;
-    for (size_t k = 0; k < taken; ++k) {
-        if (k > 0) factor = factor * kDrawSpan / static_cast<double>(kDrawSpan - usedWeight);
-        usedWeight += heaviest[k];
-    }
-    return factor;
+    return RedrawProduct(static_cast<int32_t>(taken),
+                         [&](int32_t k) { return heaviest[static_cast<size_t>(k)]; });
 }
 
 std::string CandidateText(const std::vector<int32_t>& operands, std::string_view operators) {
