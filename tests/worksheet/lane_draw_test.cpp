@@ -58,6 +58,21 @@ void ExpectSameHits(const std::vector<LaneHit>& wide, const std::vector<LaneHit>
     }
 }
 
+// Lanes that leave the last operand open, which goes up to the operand width.
+LaneSetup SolvingSetup(const LaneCase& c) {
+    LaneSetup setup = SetupFor(c);
+    setup.solveLast = true;
+    setup.largestOperand = c.operandWidth;
+    return setup;
+}
+
+// Where the processor has the wide kernel, it finds the portable one's hits.
+void ExpectWideKernelAgrees(const LaneSetup& setup, const std::vector<LaneHit>& portable,
+                            uint64_t blocks) {
+    if (!WideLanesAvailable()) return;
+    ExpectSameHits(Hits(setup, LaneKernel::Best, blocks), portable);
+}
+
 class LaneDrawTest : public testing::TestWithParam<LaneCase> {};
 
 INSTANTIATE_TEST_SUITE_P(
@@ -120,9 +135,7 @@ TEST(LaneDrawSinglesTest, KernelsAgreeAndSingleTermsStayBelowTheRange) {
             }
         }
     }
-    if (!WideLanesAvailable()) return;
-    const std::vector<LaneHit> wide = Hits(setup, LaneKernel::Best, 200000);
-    ExpectSameHits(wide, portable);
+    ExpectWideKernelAgrees(setup, portable, 200000);
 }
 
 // The chain of a hit's first n - 1 operands, its operators read from `symbols` by position.
@@ -142,9 +155,7 @@ double ValueWith(const LaneHit& hit, int32_t n, const std::string& symbols, doub
 // With the last operand left open, a hit is a rest that some last operand from 1 to the largest
 // could bring into range; both kernels agree on them.
 TEST(LaneDrawSolveLastTest, KernelsAgreeAndEveryHitCanReachTheRange) {
-    LaneSetup setup = SetupFor({"MinusTimesFiveUpTo1000", 5, 1000, "-*", 10});
-    setup.solveLast = true;
-    setup.largestOperand = 1000;
+    LaneSetup setup = SolvingSetup({"MinusTimesFiveUpTo1000", 5, 1000, "-*", 10});
     const std::vector<LaneHit> portable = Hits(setup, LaneKernel::Portable, 20000);
     ASSERT_FALSE(portable.empty());
     for (const LaneHit& hit : portable) {
@@ -152,17 +163,13 @@ TEST(LaneDrawSolveLastTest, KernelsAgreeAndEveryHitCanReachTheRange) {
         const double high = std::max(ValueWith(hit, 5, "-*", 1), ValueWith(hit, 5, "-*", 1000));
         EXPECT_TRUE(high >= 0 && low < 10);
     }
-    if (!WideLanesAvailable()) return;
-    const std::vector<LaneHit> wide = Hits(setup, LaneKernel::Best, 20000);
-    ExpectSameHits(wide, portable);
+    ExpectWideKernelAgrees(setup, portable, 20000);
 }
 
 // A last operand that is a term of its own leaves the value whole only where the rest is
 // whole, give or take the rounding: other rests ending in "+ x" or "- x" are no hits.
 TEST(LaneDrawSolveLastTest, OwnLastTermsNeedANearlyWholeRest) {
-    LaneSetup setup = SetupFor({"EveryOperatorFiveUpTo20", 5, 20, "+-*/", 10});
-    setup.solveLast = true;
-    setup.largestOperand = 20;
+    LaneSetup setup = SolvingSetup({"EveryOperatorFiveUpTo20", 5, 20, "+-*/", 10});
     const std::vector<LaneHit> portable = Hits(setup, LaneKernel::Portable, 20000);
     int32_t ownTerms = 0;
     int32_t fractionalRests = 0;
@@ -177,18 +184,14 @@ TEST(LaneDrawSolveLastTest, OwnLastTermsNeedANearlyWholeRest) {
     }
     EXPECT_GT(ownTerms, 100);
     EXPECT_GT(fractionalRests, 100);
-    if (!WideLanesAvailable()) return;
-    const std::vector<LaneHit> wide = Hits(setup, LaneKernel::Best, 20000);
-    ExpectSameHits(wide, portable);
+    ExpectWideKernelAgrees(setup, portable, 20000);
 }
 
 // A one-term chain t / x can be whole only where t is: such rests are hits only when t lies
 // within a hair of a whole number. One ending in "* x" (with productWholes) is a hit only where
 // some whole j in range makes j / t a whole number up to the largest, such as t = 3/2 and j = 3.
 TEST(LaneDrawSolveLastTest, OneTermChainsNeedAWholeNumberWithinReach) {
-    LaneSetup setup = SetupFor({"TimesDivideSixUpTo20", 6, 20, "*/", 10});
-    setup.solveLast = true;
-    setup.largestOperand = 20;
+    LaneSetup setup = SolvingSetup({"TimesDivideSixUpTo20", 6, 20, "*/", 10});
     setup.productWholes = 9;
     const std::vector<LaneHit> portable = Hits(setup, LaneKernel::Portable, 20000);
     int32_t quotients = 0;
@@ -210,9 +213,7 @@ TEST(LaneDrawSolveLastTest, OneTermChainsNeedAWholeNumberWithinReach) {
     }
     EXPECT_GT(quotients, 100);
     EXPECT_GT(fractionalProducts, 100);
-    if (!WideLanesAvailable()) return;
-    const std::vector<LaneHit> wide = Hits(setup, LaneKernel::Best, 20000);
-    ExpectSameHits(wide, portable);
+    ExpectWideKernelAgrees(setup, portable, 20000);
 }
 
 // With patterns drawn from a table, a lane whose pattern is solved for is a hit as above, any
@@ -260,9 +261,7 @@ TEST(LaneDrawPatternTest, KernelsAgreeAndEachPatternIsJudgedItsOwnWay) {
     }
     EXPECT_GT(solved, 0);
     EXPECT_GT(whole, 0);
-    if (!WideLanesAvailable()) return;
-    const std::vector<LaneHit> wide = Hits(setup, LaneKernel::Best, 50000);
-    ExpectSameHits(wide, portable);
+    ExpectWideKernelAgrees(setup, portable, 50000);
 }
 
 // Hits with a repeated operand are dropped: with numbers up to 3 and three operands, where most
