@@ -398,21 +398,23 @@ private:
         return std::move(result_);
     }
 
-    // Whether two questions of the sheet are the same: their texts' hashes are sorted, and only
-    // texts with equal hashes are compared.
+    // Whether two questions of the sheet are the same: each text goes into an open-addressed
+    // table of at least twice as many slots by its hash, and is compared only with the texts
+    // it meets on its way to a free slot.
     bool HasRepeats() const {
-        std::vector<size_t> hashes;
-        hashes.reserve(result_.questions.size());
-        for (const Question& q : result_.questions)
-            hashes.push_back(std::hash<std::string>{}(q.expression));
-        std::sort(hashes.begin(), hashes.end());
-        if (std::adjacent_find(hashes.begin(), hashes.end()) == hashes.end()) return false;
-        // Equal hashes, rarely from different texts: compare the texts themselves.
-        std::vector<std::string_view> texts;
-        texts.reserve(result_.questions.size());
-        for (const Question& q : result_.questions) texts.push_back(q.expression);
-        std::sort(texts.begin(), texts.end());
-        return std::adjacent_find(texts.begin(), texts.end()) != texts.end();
+        const std::vector<Question>& questions = result_.questions;
+        size_t slots = 16;
+        while (slots < 2 * questions.size()) slots *= 2;
+        std::vector<const std::string*> table(slots, nullptr);
+        for (const Question& q : questions) {
+            size_t slot = std::hash<std::string>{}(q.expression) & (slots - 1);
+            while (table[slot] != nullptr) {
+                if (*table[slot] == q.expression) return true;
+                slot = (slot + 1) & (slots - 1);
+            }
+            table[slot] = &q.expression;
+        }
+        return false;
     }
 
     // Repeats on a full sheet may be chance or a sign that few questions exist; a bounded count
