@@ -375,29 +375,6 @@ double MostDivisors(double limit) {
 // arithmetic of FindWholeCandidates.
 constexpr double kFewWholes = 32;
 
-// For a chain that is one term t so far, ending in "* x" or "/ x": the x from 1 to `largest`,
-// none of `rest`, whose value is each whole j from `leastWhole` to `mostWhole`, in increasing
-// order. A rounded t * x equal to j puts x within x * 2^-51 of the rounded j / t, and a rounded
-// t / x equal to j puts it as near the rounded t / j; both are far below one half, so the
-// nearest whole number to that quotient is the only x that can give j.
-void SolveOneTerm(double t, char last, int32_t largest, double leastWhole, double mostWhole,
-                  const int32_t* rest, int32_t restCount, std::vector<int32_t>& solutions) {
-    const auto take = [&](double j) {
-        const double x = std::nearbyint(last == '*' ? j / t : t / j);
-        if (!(x >= 1 && x <= largest)) return;
-        if ((last == '*' ? t * x : t / x) != j) return;
-        const auto y = static_cast<int32_t>(x);
-        if (std::find(rest, rest + restCount, y) == rest + restCount) solutions.push_back(y);
-    };
-    // x rises with j for a product and falls for a quotient.
-    const double from = std::max(1.0, leastWhole);
-    if (last == '*') {
-        for (double j = from; j <= mostWhole; ++j) take(j);
-    } else {
-        for (double j = mostWhole; j >= from; --j) take(j);
-    }
-}
-
 }  // namespace
 
 std::optional<LastOperandDraw> LastOperandDraw::For(
@@ -544,14 +521,12 @@ void LastOperandDraw::SolveLast(const ChainValue& prefix, const std::string& ope
         // t / x rounds to a whole j only where t lies within t * 2^-52 of the whole j * x: a t
         // farther from every whole number has no x at all.
         if (last == '/' && std::abs(t - std::nearbyint(t)) > t * 0x1p-50) return;
-        if (mostWhole - leastWhole + 1 <= kFewWholes) {
-            SolveOneTerm(t, last, largest_, leastWhole, mostWhole, rest, restCount, solutions);
-            return;
-        }
-    } else if ((last == '*' || last == '/') && mostWhole - leastWhole + 1 <= kFewWholes) {
+    }
+    if ((last == '*' || last == '/') && mostWhole - leastWhole + 1 <= kFewWholes) {
         // Few whole values, each from at most one x (the pattern is resolvable): search for
         // each where the arithmetic puts it, outward from there, which holds for any monotone
-        // value and beats the exact arithmetic's fractions.
+        // value and beats the exact arithmetic's fractions. For a chain of one term t the
+        // guess is j / t or t / j, and the slack is always far below one half.
         const bool rising = atLeast <= atMost;
         const auto find = [&](double j) {
             const double share = prefix.Subtracted() ? prefix.Sum() - j : j - prefix.Sum();
