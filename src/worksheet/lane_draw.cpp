@@ -1,5 +1,7 @@
 #include "worksheet/lane_draw.h"
 
+#include <algorithm>
+
 bool WideLanesAvailable() {
 #if defined(PELMORA_WIDE_LANES)
     static const bool available = [] {
@@ -34,6 +36,35 @@ bool SetLaneOperators(const std::string& symbols, LaneSetup& setup) {
         }
     }
     return true;
+}
+
+uint32_t ProductBucketBits(uint32_t wholes) {
+    // Some 0.6 j^2 fractions, two buckets each: up to 16 of them mark 0.5% of 2^16 buckets (8 KB
+    // of bits), up to 100 of them 0.6% of 2^20 (128 KB).
+    return wholes <= 16 ? 16 : 20;
+}
+
+void FillProductBuckets(uint32_t wholes, double largestOperand, uint32_t bits, uint64_t* words) {
+    const uint64_t buckets = uint64_t{1} << bits;
+    std::fill(words, words + buckets / 64, uint64_t{0});
+    // j / t stands within largest * 2^-46 of the kernels' rounded j * (1 / t) wherever it is a
+    // whole number up to the largest; the fraction of 1 / t is then within that much of some
+    // k / j. Buckets are marked four times as far out.
+    const double margin = largestOperand * 0x1p-44;
+    const auto mark = [&](double fraction) {
+        const double at = std::clamp(fraction, 0.0, 1.0) * static_cast<double>(buckets);
+        const uint64_t bucket = std::min(static_cast<uint64_t>(at), buckets - 1);
+        words[bucket / 64] |= uint64_t{1} << (bucket % 64);
+    };
+    for (uint32_t j = 1; j <= wholes; ++j) {
+        for (uint32_t k = 0; k <= j; ++k) {
+            const double fraction = static_cast<double>(k) / j;
+            // Every bucket from the one below to the one above the fraction's reach.
+            const double step = 1.0 / static_cast<double>(buckets);
+            for (double f = fraction - margin; f < fraction + margin + step; f += step)
+                mark(std::min(f, fraction + margin));
+        }
+    }
 }
 
 uint64_t DrawLaneBlocks(const LaneSetup& setup, LaneRandom& random, uint64_t blocks, LaneHit* hits,

@@ -63,6 +63,12 @@ struct LaneSetup {
     // t ending in "*" is a hit only when some j from 1 to W puts j / t within a hair of a whole
     // number: only there can t * x round to j for a whole x.
     uint32_t productWholes = 0;
+    // With `productBuckets` beside it (see FillProductBuckets), such a chain is judged first by
+    // the fraction of 1 / t alone, one bit per bucket of 2^-productBucketBits: j / t lies near a
+    // whole number only where that fraction lies near some k / j. The test of each j then runs
+    // only in blocks where some lane passes.
+    const uint64_t* productBuckets = nullptr;
+    uint32_t productBucketBits = 0;
     // With `keepScale` C above 0, a lane whose last operand is left open is a hit only when the
     // whole values from 0 to below answerRange that its range spans number at least
     // C * r / 32768, r being the 15 random bits its last operand would have come from; the hit
@@ -99,6 +105,15 @@ enum class LaneKernel {
     Best,      // the wide one where the processor has AVX-512, the portable one elsewhere
     Portable,  // the same arithmetic in code for any processor
 };
+
+// The buckets' bits for `productBuckets` with up to `wholes` whole values: enough that few
+// buckets are marked, few enough to stay in a fast cache.
+uint32_t ProductBucketBits(uint32_t wholes);
+
+// Fills `words` (2^bits / 64 of them) for `productBuckets`: a bucket's bit is set when it lies
+// near a fraction k / j with j from 1 to `wholes`, near enough for every rounding that the
+// kernels allow operands up to `largestOperand`.
+void FillProductBuckets(uint32_t wholes, double largestOperand, uint32_t bits, uint64_t* words);
 
 // Sets the operator width and the masks for an operator list with these symbols, one a
 // position; false when the list is empty, longer than 8 or holds a symbol other than + - * /.

@@ -640,8 +640,16 @@ private:
         lanes->solveLast = true;
         lanes->largestOperand = DistinctValuesInRange(1, settings_.numberRange);
         lanes->keepScale = solvedLast_->KeepScale();
-        if (settings_.answerRange - 1 <= kMostProductWholes)
+        if (settings_.answerRange - 1 <= kMostProductWholes) {
             lanes->productWholes = static_cast<uint32_t>(settings_.answerRange - 1);
+            lanes->productBucketBits = ProductBucketBits(lanes->productWholes);
+            if (productBuckets_.empty()) {
+                productBuckets_.resize((size_t{1} << lanes->productBucketBits) / 64);
+                FillProductBuckets(lanes->productWholes, lanes->largestOperand,
+                                   lanes->productBucketBits, productBuckets_.data());
+            }
+            lanes->productBuckets = productBuckets_.data();
+        }
         if (solvedLast_->SharedBound()) {
             if (search == CandidateSearch::Automatic && solvedLast_->Share() > kMostLaneSolvedShare)
                 return std::nullopt;
@@ -964,7 +972,7 @@ private:
     // rests cannot reach the range.
     static constexpr double kMostLaneSolvedShare = 1.0 / 4;
     // The lanes look for the few whole values of a one-term product up to this many of them.
-    static constexpr int32_t kMostProductWholes = 16;
+    static constexpr int32_t kMostProductWholes = 100;
     // How long they run before their rate is compared with the plain lanes'.
     static constexpr std::chrono::milliseconds kSolvedLanesTrial{20};
     // Blocks of eight lane candidates between two looks at the clock: some tens of
@@ -1000,6 +1008,7 @@ private:
     bool solvedLanesLosing_ = false;
     bool lanePatternsTried_ = false;
     std::optional<LastOperandDraw::LanePatterns> lanePatterns_;
+    std::vector<uint64_t> productBuckets_;  // for LaneSetup::productBuckets
     // Time spent in the plain lanes, the lanes they ran, and the share that their kept hits
     // have of the blind acceptance rate's inverse (see LaneSolvedDraws).
     Clock::duration laneTime_{};

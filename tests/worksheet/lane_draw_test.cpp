@@ -216,6 +216,66 @@ TEST(LaneDrawSolveLastTest, OneTermChainsNeedAWholeNumberWithinReach) {
     ExpectWideKernelAgrees(setup, portable, 20000);
 }
 
+// The filters for one-term chains ending in "* x" (the buckets of 1 / t, then each whole j) turn
+// down no rest that some last operand makes acceptable: run beside lanes without them, from the
+// same state, they keep a subsequence of the other lanes' hits holding every such rest.
+struct ProductFilterCase {
+    const char* name;
+    int32_t operandCount;
+    uint32_t operandWidth;
+    int32_t answerRange;
+};
+
+class LaneDrawProductFilterTest : public testing::TestWithParam<ProductFilterCase> {};
+
+INSTANTIATE_TEST_SUITE_P(Options, LaneDrawProductFilterTest,
+                         testing::Values(ProductFilterCase{"SixUpTo20BelowTen", 6, 20, 10},
+                                         ProductFilterCase{"FiveUpTo30BelowSixty", 5, 30, 60}),
+                         [](const testing::TestParamInfo<ProductFilterCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+TEST_P(LaneDrawProductFilterTest, NoSolvableRestIsTurnedDown) {
+    const ProductFilterCase& c = GetParam();
+    const int32_t n = c.operandCount;
+    const LaneSetup loose =
+        SolvingSetup({c.name, n, c.operandWidth, "*/", static_cast<double>(c.answerRange)});
+    LaneSetup strict = loose;
+    strict.productWholes = static_cast<uint32_t>(c.answerRange - 1);
+    strict.productBucketBits = ProductBucketBits(strict.productWholes);
+    std::vector<uint64_t> buckets((size_t{1} << strict.productBucketBits) / 64);
+    FillProductBuckets(strict.productWholes, strict.largestOperand, strict.productBucketBits,
+                       buckets.data());
+    strict.productBuckets = buckets.data();
+    constexpr uint64_t kBlocks = 40000;
+    const std::vector<LaneHit> all = Hits(loose, LaneKernel::Portable, kBlocks);
+    const std::vector<LaneHit> kept = Hits(strict, LaneKernel::Portable, kBlocks);
+    const auto same = [n](const LaneHit& a, const LaneHit& b) {
+        return std::equal(a.operands, a.operands + n, b.operands) &&
+               std::equal(a.positions, a.positions + n - 1, b.positions);
+    };
+    size_t next = 0;
+    int32_t solvable = 0;
+    int32_t dropped = 0;
+    for (const LaneHit& hit : all) {
+        const bool isKept = next < kept.size() && same(kept[next], hit);
+        next += isKept;
+        dropped += !isKept;
+        if (hit.positions[n - 2] != 0) continue;
+        bool canSolve = false;
+        for (int32_t x = 1; x <= static_cast<int32_t>(c.operandWidth) && !canSolve; ++x)
+            canSolve = IsAcceptableValue(ValueWith(hit, n, "*/", x), c.answerRange);
+        solvable += canSolve;
+        if (canSolve) {
+            EXPECT_TRUE(isKept) << RestOf(hit, n, "*/").Value();
+        }
+    }
+    EXPECT_EQ(next, kept.size());
+    EXPECT_GT(solvable, 50);
+    EXPECT_GT(dropped, 1000);
+    ExpectWideKernelAgrees(strict, kept, kBlocks);
+}
+
 // With patterns drawn from a table, a lane whose pattern is solved for is a hit as above, any
 // other when its whole chain is acceptable; both kernels agree, both kinds of hit occur, and
 // single-operand terms stay below the range.
