@@ -1,6 +1,7 @@
 #include "worksheet/lane_draw.h"
 
 #include <algorithm>
+#include <numeric>
 
 bool WideLanesAvailable() {
 #if defined(PELMORA_WIDE_LANES)
@@ -36,6 +37,17 @@ bool SetLaneOperators(const std::string& symbols, LaneSetup& setup) {
         }
     }
     return true;
+}
+
+double ProductModulus(uint32_t wholes, double largestOperand) {
+    // Beyond 2^40 the kernels' slack for M / t would pass a large share of the lanes.
+    constexpr double kMost = 0x1p40;
+    uint64_t multiple = 1;
+    for (uint64_t j = 2; j <= wholes; ++j) {
+        multiple = multiple / std::gcd(multiple, j) * j;
+        if (static_cast<double>(multiple) * (largestOperand + 1) > kMost) return 0;
+    }
+    return static_cast<double>(multiple);
 }
 
 uint32_t ProductBucketBits(uint32_t wholes) {

@@ -69,6 +69,9 @@ struct LaneSetup {
     // only in blocks where some lane passes.
     const uint64_t* productBuckets = nullptr;
     uint32_t productBucketBits = 0;
+    // Or, with `productModulus` M above 0 (a multiple of every j up to productWholes, and M
+    // times largestOperand at most 2^40), by M / t alone, which must lie near a whole number.
+    double productModulus = 0;
     // With `keepScale` C above 0, a lane whose last operand is left open is a hit only when the
     // whole values from 0 to below answerRange that its range spans number at least
     // C * r / 32768, r being the 15 random bits its last operand would have come from; the hit
@@ -105,6 +108,10 @@ enum class LaneKernel {
     Best,      // the wide one where the processor has AVX-512, the portable one elsewhere
     Portable,  // the same arithmetic in code for any processor
 };
+
+// M for `productModulus` with up to `wholes` whole values and operands up to `largestOperand`:
+// the least common multiple of 1 to `wholes`, or 0 where it is too large.
+double ProductModulus(uint32_t wholes, double largestOperand);
 
 // The buckets' bits for `productBuckets` with up to `wholes` whole values: enough that few
 // buckets are marked, few enough to stay in a fast cache.
