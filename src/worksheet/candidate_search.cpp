@@ -120,15 +120,34 @@ double MostRedrawFactor(const DrawOdds& odds, int32_t n) {
                          [&](int32_t k) { return heaviest[static_cast<size_t>(k)]; });
 }
 
+double LeastRedrawFactor(const DrawOdds& odds, int32_t n) {
+    std::vector<uint32_t> lightest = odds.operandWeight;
+    const size_t taken = std::min(lightest.size(), static_cast<size_t>(std::max(n, 0)));
+    std::partial_sort(lightest.begin(), lightest.begin() + static_cast<ptrdiff_t>(taken),
+                      lightest.end());
+    // Below the rounded products of any heavier operands.
+    return RedrawProduct(static_cast<int32_t>(taken),
+                         [&](int32_t k) { return lightest[static_cast<size_t>(k)]; }) *
+           (1 - 1e-12);
+}
+
 std::string CandidateText(const std::vector<int32_t>& operands, std::string_view operators) {
+    // Written in place and copied out once, in pieces only for very long chains: a question's
+    // text is short, and usually fits in the string itself.
+    char piece[128];
+    char* at = piece;
     std::string text;
-    char digits[16];
     for (size_t i = 0; i < operands.size(); ++i) {
-        if (i > 0) text.push_back(operators[i - 1]);
-        char* end = std::to_chars(digits, digits + sizeof digits, operands[i]).ptr;
-        text.append(digits, static_cast<size_t>(end - digits));
+        // An operator and an operand take at most 12 characters.
+        if (piece + sizeof piece - at < 12) {
+            text.append(piece, static_cast<size_t>(at - piece));
+            at = piece;
+        }
+        if (i > 0) *at++ = operators[i - 1];
+        at = std::to_chars(at, piece + sizeof piece, operands[i]).ptr;
     }
-    return text;
+    if (text.empty()) return std::string(piece, static_cast<size_t>(at - piece));
+    return text.append(piece, static_cast<size_t>(at - piece));
 }
 
 // --- Bounds -------------------------------------------------------------------------------------

@@ -54,6 +54,8 @@ double MostLikelyCandidate(const DrawOdds& odds, int32_t n);
 double RedrawFactor(const DrawOdds& odds, const int32_t* operands, int32_t n);
 // A bound that RedrawFactor never exceeds for n operands: the heaviest values taken first.
 double MostRedrawFactor(const DrawOdds& odds, int32_t n);
+// A bound that RedrawFactor never falls below for n operands: the lightest values taken first.
+double LeastRedrawFactor(const DrawOdds& odds, int32_t n);
 
 // The value of a chain such as 12+7*3 in double precision, with * and / before + and -, left to
 // right, rounding after every operation exactly as the expression evaluator does.

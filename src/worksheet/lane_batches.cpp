@@ -20,6 +20,7 @@ LaneJudge::LaneJudge(const WorksheetSettings& settings, const LaneSetup& setup)
     : n_(setup.operandCount), odds_(BlindDrawOdds(settings)) {
     for (const std::string& symbol : settings.operators) listSymbols_.push_back(symbol.front());
     mostAll_ = MostRedrawFactor(odds_, n_);
+    leastAll_ = LeastRedrawFactor(odds_, n_);
     share_ = mostAll_;
     if (setup.singles) {
         singles_ = SingleTermProposal::For(settings);
@@ -41,6 +42,8 @@ LaneJudge::LaneJudge(const WorksheetSettings& settings, const LaneSetup& setup,
     for (const std::string& symbol : settings.operators) listSymbols_.push_back(symbol.front());
     mostAll_ = MostRedrawFactor(odds_, n_);
     mostRest_ = MostRedrawFactor(odds_, n_ - 1);
+    leastAll_ = LeastRedrawFactor(odds_, n_);
+    leastRest_ = LeastRedrawFactor(odds_, n_ - 1);
     share_ = patterns != nullptr ? patterns->share : draw.SharedBound().value_or(1) * mostRest_;
 }
 
@@ -65,7 +68,6 @@ void LaneJudge::Judge(const LaneHit* hits, size_t found, UnitRandom& random, Lan
         }
         const int32_t drawn = solved ? n_ - 1 : n_;
         if (HasRepeat(hit.operands, drawn)) continue;
-        factor *= RedrawFactor(odds_, hit.operands, drawn);
         if (patterns_ != nullptr && patterns_->singleWidth > 0) {
             for (int32_t k = 0; k < drawn; ++k) {
                 if (LastOperandDraw::SingleOperand(operators, k))
@@ -73,7 +75,12 @@ void LaneJudge::Judge(const LaneHit* hits, size_t found, UnitRandom& random, Lan
             }
         }
         if (singles_) factor *= singles_->Factor(hit);
-        if (random.Unit() * (solved ? mostRest_ : mostAll_) >= factor) continue;
+        // Where the draw falls below every hit's RedrawFactor, it keeps this one without it.
+        const double level = random.Unit() * (solved ? mostRest_ : mostAll_);
+        if (level >= factor * (solved ? leastRest_ : leastAll_)) {
+            factor *= RedrawFactor(odds_, hit.operands, drawn);
+            if (level >= factor) continue;
+        }
         std::copy(hit.operands, hit.operands + drawn, operands.begin());
         if (solved) {
             // The lane's own 15 bits, which it has judged, are the keep's first ones.

@@ -80,6 +80,8 @@ private:
     std::string listSymbols_;  // the symbol of each operator position the plain lanes draw
     double mostAll_ = 1;       // the bound on a whole hit's factor
     double mostRest_ = 1;      // the bound on a rest's
+    double leastAll_ = 1;      // RedrawFactor's least for a whole hit and for a rest
+    double leastRest_ = 1;
     std::optional<SingleTermProposal> singles_;
     const LastOperandDraw* draw_ = nullptr;
     const LastOperandDraw::LanePatterns* patterns_ = nullptr;

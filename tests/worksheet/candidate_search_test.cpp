@@ -254,6 +254,17 @@ TEST_P(RedrawFactorTest, TurnsIndependentDrawsIntoRedraws) {
                 independent * factor * 1e-12);
     EXPECT_GT(factor, 1.0);
     EXPECT_LE(factor, MostRedrawFactor(odds, n));
+    EXPECT_GE(factor, LeastRedrawFactor(odds, n));
+}
+
+// Both bounds are reached: by the heaviest values taken first and by the lightest.
+TEST(RedrawBoundsTest, TheHeaviestAndTheLightestValuesFirstReachThem) {
+    const DrawOdds odds = BlindDrawOdds(Options({"+"}, 4, 20000, 1000));
+    const std::vector<int32_t> heavy{1, 2, 3, 4};
+    const std::vector<int32_t> light{19999, 19998, 19997, 1};
+    EXPECT_DOUBLE_EQ(RedrawFactor(odds, heavy.data(), 4), MostRedrawFactor(odds, 4));
+    EXPECT_NEAR(RedrawFactor(odds, light.data(), 4), LeastRedrawFactor(odds, 4), 1e-9);
+    EXPECT_LT(LeastRedrawFactor(odds, 4), MostRedrawFactor(odds, 4));
 }
 
 }  // namespace
