@@ -216,24 +216,27 @@ TEST(LaneDrawSolveLastTest, OneTermChainsNeedAWholeNumberWithinReach) {
     ExpectWideKernelAgrees(setup, portable, 20000);
 }
 
-// The filters for one-term chains ending in "* x" (the buckets of 1 / t, then each whole j) turn
-// down no rest that some last operand makes acceptable: run beside lanes without them, from the
-// same state, they keep a subsequence of the other lanes' hits holding every such rest.
+// The filters for one-term chains ending in "* x" (the buckets of 1 / t or M / t, then each whole
+// j) turn down no rest that some last operand makes acceptable: run beside lanes without them, from
+// the same state, they keep a subsequence of the other lanes' hits holding every such rest.
 struct ProductFilterCase {
     const char* name;
     int32_t operandCount;
     uint32_t operandWidth;
     int32_t answerRange;
+    bool byModulus;  // M / t in place of the buckets
 };
 
 class LaneDrawProductFilterTest : public testing::TestWithParam<ProductFilterCase> {};
 
-INSTANTIATE_TEST_SUITE_P(Options, LaneDrawProductFilterTest,
-                         testing::Values(ProductFilterCase{"SixUpTo20BelowTen", 6, 20, 10},
-                                         ProductFilterCase{"FiveUpTo30BelowSixty", 5, 30, 60}),
-                         [](const testing::TestParamInfo<ProductFilterCase>& info) {
-                             return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Options, LaneDrawProductFilterTest,
+    testing::Values(ProductFilterCase{"SixUpTo20BelowTen", 6, 20, 10, false},
+                    ProductFilterCase{"SixUpTo20BelowTenByModulus", 6, 20, 10, true},
+                    ProductFilterCase{"FiveUpTo30BelowSixty", 5, 30, 60, false}),
+    [](const testing::TestParamInfo<ProductFilterCase>& info) {
+        return std::string(info.param.name);
+    });
 
 TEST_P(LaneDrawProductFilterTest, NoSolvableRestIsTurnedDown) {
     const ProductFilterCase& c = GetParam();
@@ -247,6 +250,10 @@ TEST_P(LaneDrawProductFilterTest, NoSolvableRestIsTurnedDown) {
     FillProductBuckets(strict.productWholes, strict.largestOperand, strict.productBucketBits,
                        buckets.data());
     strict.productBuckets = buckets.data();
+    if (c.byModulus) {
+        strict.productModulus = ProductModulus(strict.productWholes, strict.largestOperand);
+        ASSERT_EQ(strict.productModulus, 2520);
+    }
     constexpr uint64_t kBlocks = 40000;
     const std::vector<LaneHit> all = Hits(loose, LaneKernel::Portable, kBlocks);
     const std::vector<LaneHit> kept = Hits(strict, LaneKernel::Portable, kBlocks);
