@@ -56,10 +56,12 @@ struct LaneSetup {
     // with the last operand at 1 or at largestOperand, or between, can lie in range, and, where
     // the chain is one term t ending in "/", t lies within t * 2^-50 of a whole number (else no
     // t / x rounds to a whole one); the caller then solves for the last operand (see
-    // LastOperandDraw::CompleteRest). Not with `singles`.
+    // LastOperandDraw::CompleteRest). Not with `singles`. Where every operator is "*" or "/",
+    // the kernels judge t from two rounded products, with the tests widened to match, so their
+    // hits are a few more than these tests alone would give, and never fewer.
     bool solveLast = false;
     double largestOperand = 0;
-    // With `productWholes` W above 0 (answerRange - 1, where that is small), a one-term chain
+    // With `productWholes` W above 0 (answerRange - 1, up to 100), a one-term chain
     // t ending in "*" is a hit only when some j from 1 to W puts j / t within a hair of a whole
     // number: only there can t * x round to j for a whole x.
     uint32_t productWholes = 0;

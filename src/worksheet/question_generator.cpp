@@ -972,7 +972,8 @@ private:
     // Solved in the lanes, a draw costs about a lane candidate, and little more where most
     // rests cannot reach the range.
     static constexpr double kMostLaneSolvedShare = 1.0 / 4;
-    // The lanes look for the few whole values of a one-term product up to this many of them.
+    // The lanes turn down one-term products by their whole values up to this many of them: beyond,
+    // the fractions k / j would mark too many of the buckets.
     static constexpr int32_t kMostProductWholes = 100;
     // How long they run before their rate is compared with the plain lanes'.
     static constexpr std::chrono::milliseconds kSolvedLanesTrial{20};
