@@ -9,11 +9,13 @@
 // Each lane draws its operands independently, every one with RandomInRange's odds, and its
 // operators one per gap with RandomOperator's odds; the chain is evaluated in double precision
 // exactly as the expression evaluator rounds it, and the lane is a hit when the value is a whole
-// number from 0 to below answerRange. Because the operands are not redrawn on a repeat, every
-// lane does the same work and no lane waits for another; repeats are left for the caller to
-// drop, which costs nothing where hits are rare. The caller turns a hit without repeats into
-// the blind draw's odds (see RedrawFactor in candidate_search.h), and has it evaluated and
-// tested like any other candidate.
+// number from 0 to below answerRange. Lists of only "*" and "/" are judged from two rounded
+// products instead, which may add a few hits whose value, rounded gap by gap, is no whole
+// number (see solveLast); the caller's evaluation turns those down. Because the operands are not
+// redrawn on a repeat, every lane does the same work and no lane waits for another; repeats are
+// left for the caller to drop, which costs nothing where hits are rare. The caller turns a hit
+// without repeats into the blind draw's odds (see RedrawFactor in candidate_search.h), and has it
+// evaluated and tested like any other candidate.
 //
 // This header is shared with a file compiled for wider registers than the rest of the program,
 // so it holds plain data and declarations only.

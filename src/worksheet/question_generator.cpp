@@ -979,7 +979,7 @@ private:
     static constexpr std::chrono::milliseconds kSolvedLanesTrial{20};
     // Blocks of eight lane candidates between two looks at the clock: some tens of
     // microseconds, and hits enough for any block.
-    static constexpr uint64_t kLaneBlocksPerCheck = 1024;
+    static constexpr uint64_t kLaneBlocksPerCheck = 4096;
     // The first batch's blocks, doubled batch by batch up to the above.
     static constexpr uint64_t kLeastLaneBlocks = 16;
     // The lanes judge options where at least this share of independent draws has no repeat.

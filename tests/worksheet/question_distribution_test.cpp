@@ -157,6 +157,8 @@ INSTANTIATE_TEST_SUITE_P(
         DistributionCase{"DivideThreeUpTo12", Options({"/"}, 3, 12, 10)},
         DistributionCase{"TimesThreeUpTo10", Options({"*"}, 3, 10, 50)},
         DistributionCase{"MinusFourUpTo9", Options({"-"}, 4, 9, 3)},
+        // One term of "*" and "/", which the lanes judge from two products.
+        DistributionCase{"TimesDivideFourUpTo12", Options({"*", "/"}, 4, 12, 10)},
         // Three operators: RandomInRange(1, 3) favours the first two by one value in 32768.
         DistributionCase{"PlusTimesDivideUpTo7", Options({"+", "*", "/"}, 3, 7, 6)},
         // Two and four operators, whose positions the lanes take from one or two bits.
