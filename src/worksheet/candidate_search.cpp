@@ -111,24 +111,24 @@ double RedrawFactor(const DrawOdds& odds, const int32_t* operands, int32_t n) {
         n, [&](int32_t k) { return odds.operandWeight[static_cast<size_t>(operands[k] - 1)]; });
 }
 
-double MostRedrawFactor(const DrawOdds& odds, int32_t n) {
-    std::vector<uint32_t> heaviest = odds.operandWeight;
-    const size_t taken = std::min(heaviest.size(), static_cast<size_t>(std::max(n, 0)));
-    std::partial_sort(heaviest.begin(), heaviest.begin() + static_cast<ptrdiff_t>(taken),
-                      heaviest.end(), std::greater<>());
+// RedrawFactor for the n weights that come first in this order.
+template <typename Order>
+double RedrawFactorOfFirst(const DrawOdds& odds, int32_t n, const Order& order) {
+    std::vector<uint32_t> weights = odds.operandWeight;
+    const size_t taken = std::min(weights.size(), static_cast<size_t>(std::max(n, 0)));
+    std::partial_sort(weights.begin(), weights.begin() + static_cast<ptrdiff_t>(taken),
+                      weights.end(), order);
     return RedrawProduct(static_cast<int32_t>(taken),
-                         [&](int32_t k) { return heaviest[static_cast<size_t>(k)]; });
+                         [&](int32_t k) { return weights[static_cast<size_t>(k)]; });
+}
+
+double MostRedrawFactor(const DrawOdds& odds, int32_t n) {
+    return RedrawFactorOfFirst(odds, n, std::greater<>());
 }
 
 double LeastRedrawFactor(const DrawOdds& odds, int32_t n) {
-    std::vector<uint32_t> lightest = odds.operandWeight;
-    const size_t taken = std::min(lightest.size(), static_cast<size_t>(std::max(n, 0)));
-    std::partial_sort(lightest.begin(), lightest.begin() + static_cast<ptrdiff_t>(taken),
-                      lightest.end());
     // Below the rounded products of any heavier operands.
-    return RedrawProduct(static_cast<int32_t>(taken),
-                         [&](int32_t k) { return lightest[static_cast<size_t>(k)]; }) *
-           (1 - 1e-12);
+    return RedrawFactorOfFirst(odds, n, std::less<>()) * (1 - 1e-12);
 }
 
 std::string CandidateText(const std::vector<int32_t>& operands, std::string_view operators) {

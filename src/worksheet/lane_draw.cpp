@@ -63,18 +63,15 @@ void FillProductBuckets(uint32_t wholes, double largestOperand, uint32_t bits, u
     // whole number up to the largest; the fraction of 1 / t is then within that much of some
     // k / j. Buckets are marked four times as far out.
     const double margin = largestOperand * 0x1p-44;
-    const auto mark = [&](double fraction) {
+    const auto bucketOf = [&](double fraction) {
         const double at = std::clamp(fraction, 0.0, 1.0) * static_cast<double>(buckets);
-        const uint64_t bucket = std::min(static_cast<uint64_t>(at), buckets - 1);
-        words[bucket / 64] |= uint64_t{1} << (bucket % 64);
+        return std::min(static_cast<uint64_t>(at), buckets - 1);
     };
     for (uint32_t j = 1; j <= wholes; ++j) {
         for (uint32_t k = 0; k <= j; ++k) {
             const double fraction = static_cast<double>(k) / j;
-            // Every bucket from the one below to the one above the fraction's reach.
-            const double step = 1.0 / static_cast<double>(buckets);
-            for (double f = fraction - margin; f < fraction + margin + step; f += step)
-                mark(std::min(f, fraction + margin));
+            for (uint64_t b = bucketOf(fraction - margin); b <= bucketOf(fraction + margin); ++b)
+                words[b / 64] |= uint64_t{1} << (b % 64);
         }
     }
 }

@@ -643,13 +643,16 @@ private:
         if (settings_.answerRange - 1 <= kMostProductWholes) {
             lanes->productWholes = static_cast<uint32_t>(settings_.answerRange - 1);
             lanes->productModulus = ProductModulus(lanes->productWholes, lanes->largestOperand);
-            lanes->productBucketBits = ProductBucketBits(lanes->productWholes);
-            if (lanes->productModulus == 0 && productBuckets_.empty()) {
-                productBuckets_.resize((size_t{1} << lanes->productBucketBits) / 64);
-                FillProductBuckets(lanes->productWholes, lanes->largestOperand,
-                                   lanes->productBucketBits, productBuckets_.data());
+            if (lanes->productModulus == 0) {
+                // Too many whole values for one modulus: the table of buckets, built once.
+                lanes->productBucketBits = ProductBucketBits(lanes->productWholes);
+                if (productBuckets_.empty()) {
+                    productBuckets_.resize((size_t{1} << lanes->productBucketBits) / 64);
+                    FillProductBuckets(lanes->productWholes, lanes->largestOperand,
+                                       lanes->productBucketBits, productBuckets_.data());
+                }
+                lanes->productBuckets = productBuckets_.data();
             }
-            if (!productBuckets_.empty()) lanes->productBuckets = productBuckets_.data();
         }
         if (solvedLast_->SharedBound()) {
             if (search == CandidateSearch::Automatic && solvedLast_->Share() > kMostLaneSolvedShare)
