@@ -482,6 +482,9 @@ double LastOperandDraw::PatternBound(const std::string& operators) const {
     if (!Resolvable(operators)) return 1;
     double values = std::min<double>(answerRange_, largest_ - n_ + 1);
     const bool oneTerm = operators.find_first_of("+-") == std::string::npos;
+    // A product or quotient of operands from 1 up is positive, and far too large to round to 0
+    // (it is at least largest^-8): its whole values start at 1.
+    if (oneTerm && answerRange_ >= 2) values = std::min<double>(values, answerRange_ - 1);
     if (oneTerm && operators.back() == '/') {
         // Where t / x rounds to a whole j below answerRange, j x lies within t * 2^-51 of t,
         // which is below answerRange * largest (far below 2^50): j x is the whole number m

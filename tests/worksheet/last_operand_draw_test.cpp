@@ -60,6 +60,21 @@ TEST(LastOperandDrawTest, LastDivisorsAreBoundByTheMostDivisorsInReach) {
     EXPECT_EQ(mixed->PatternBound("/*"), 1.0);
 }
 
+// A product or quotient is never 0, so a one-term chain reaches only the whole values from 1
+// up: after 200/10/20 = 1, each last factor from 1 to 9 is acceptable, and that is the most any
+// rest allows.
+TEST(LastOperandDrawTest, OneTermChainsAreBoundByTheWholeValuesFromOne) {
+    const std::optional<LastOperandDraw> draw =
+        LastOperandDraw::For(Options({"*", "/"}, 4, 1000, 10));
+    ASSERT_TRUE(draw);
+    const std::vector<int32_t> most = draw->AcceptableLastOperands({200, 10, 20}, "//*");
+    ASSERT_EQ(most.size(), 9u);
+    // 1 to 9 are each drawn by 33 of the 32768 values of r, as are 200, 10 and 20.
+    const double accepted = 9 * 33 / (32768.0 - 3 * 33);
+    EXPECT_GE(draw->PatternBound("//*") * (1 + 1e-12), accepted);
+    EXPECT_LT(draw->PatternBound("//*"), accepted * 10 / 9);
+}
+
 // The last operands that the solving finds are exactly those that trying every value finds,
 // on random rests of each pattern, many with small operands so that fractions often cancel
 // (1/2+3/2, 1/49*49 and the like).
