@@ -375,6 +375,10 @@ double MostDivisors(double limit) {
 // arithmetic of FindWholeCandidates.
 constexpr double kFewWholes = 32;
 
+// The share of the draws, at most, that one bound shared by every pattern may add to those that
+// the patterns' own bounds turn down.
+constexpr double kMostSharedBoundCost = 1.0 / 64;
+
 }  // namespace
 
 std::optional<LastOperandDraw> LastOperandDraw::For(
@@ -409,22 +413,33 @@ std::optional<LastOperandDraw> LastOperandDraw::For(
     draw.upTo_.resize(patterns);
     draw.bound_.resize(patterns);
     std::string operators(static_cast<size_t>(draw.n_ - 1), '+');
-    double total = 0;
+    std::vector<double> probability(patterns, 1.0);
     for (size_t p = 0; p < patterns; ++p) {
-        double probability = 1;
         size_t digits = p;
         for (char& op : operators) {
             const OperatorOdds& o = draw.odds_.operators[digits % symbols];
             digits /= symbols;
             op = o.symbol;
-            probability *= o.weight / static_cast<double>(kDrawSpan);
+            probability[p] *= o.weight / static_cast<double>(kDrawSpan);
         }
-        const double bound = drawBlind && drawBlind(operators) ? 1.0 : draw.PatternBound(operators);
-        draw.bound_[p] = bound;
-        total += probability * bound;
-        draw.upTo_[p] = total;
+        draw.bound_[p] = drawBlind && drawBlind(operators) ? 1.0 : draw.PatternBound(operators);
     }
-    draw.share_ = total;
+    double total = 0;
+    for (size_t p = 0; p < patterns; ++p) total += probability[p] * draw.bound_[p];
+    // Where every pattern is solved for and only a few have a lower bound than the others (such
+    // as quotients alone among products and quotients), all may share the highest: a bound
+    // that no rest exceeds is all the keep asks, and one shared bound lets the lanes draw the
+    // operators plainly, which is faster than drawing patterns from the table.
+    const double highest = *std::max_element(draw.bound_.begin(), draw.bound_.end());
+    if (highest < 1 && highest <= total * (1 + kMostSharedBoundCost)) {
+        std::fill(draw.bound_.begin(), draw.bound_.end(), highest);
+    }
+    double upTo = 0;
+    for (size_t p = 0; p < patterns; ++p) {
+        upTo += probability[p] * draw.bound_[p];
+        draw.upTo_[p] = upTo;
+    }
+    draw.share_ = upTo;
     draw.BuildAlias();
     return draw;
 }

@@ -341,7 +341,7 @@ public:
             const int32_t found = Found();
             const bool blindSuffices = found > 0 && (now - blindStart) * (wanted_ - found) / found <
                                                         (watch_.Deadline() - now) * 6 / 10;
-            if (!blindSuffices) {
+            if (!blindSuffices && !CountTooSlow()) {
                 if (const std::optional<GenerationOutcome> end =
                         Exact(std::numeric_limits<uint64_t>::max()))
                     return Finish(*end);
@@ -849,6 +849,16 @@ private:
     // The exact search: counts the acceptable candidates, then picks the questions still missing
     // by their probabilities. Nothing when it could not finish within the budget or the time
     // left; Refused when it proved that no acceptable question exists.
+    // Whether the last count, left unfinished, went so slowly that one started now would be
+    // left early too: it would start again from the beginning at the same pace, and stop as
+    // soon as its least time has passed.
+    bool CountTooSlow() const {
+        if (lastCountTime_ < kLeastCountTime) return false;
+        const std::chrono::duration<double> allowed = (watch_.Deadline() - Clock::now()) / 2;
+        return lastCountDone_ * kCountSlack <
+               std::chrono::duration<double>(lastCountTime_) / allowed;
+    }
+
     std::optional<GenerationOutcome> Exact(uint64_t stepBudget,
                                            Clock::duration timeCap = Clock::duration::max()) {
         const SearchOrder order = OrderFor(settings_);
@@ -864,6 +874,8 @@ private:
             stop = watch_.Check(Found(), wanted_);
             if (stop) return false;
             const Clock::duration elapsed = Clock::now() - countStart;
+            lastCountDone_ = done;
+            lastCountTime_ = elapsed;
             if (elapsed >= allowed) return false;
             return elapsed < kLeastCountTime ||
                    done * kCountSlack >= std::chrono::duration<double>(elapsed) /
@@ -1009,6 +1021,9 @@ private:
     UnitRandom laneUnits_;
     bool laneRandomSeeded_ = false;
     bool plainBlindDone_ = false;
+    // The share of its walk that the last count had done when it last looked, and its time then.
+    double lastCountDone_ = 0;
+    Clock::duration lastCountTime_{};
     bool solvedLastTried_ = false;
     bool solvedLanesLosing_ = false;
     bool lanePatternsTried_ = false;

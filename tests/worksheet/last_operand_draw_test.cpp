@@ -75,6 +75,23 @@ TEST(LastOperandDrawTest, OneTermChainsAreBoundByTheWholeValuesFromOne) {
     EXPECT_LT(draw->PatternBound("//*"), accepted * 10 / 9);
 }
 
+// Quotients alone have fewer solutions than the other patterns of "×÷". Among 256 patterns
+// that one is so rare that all share the highest bound, which lets the lanes draw the operators
+// plainly; among 8 it keeps its own.
+TEST(LastOperandDrawTest, RarePatternsWithLowerBoundsShareTheHighest) {
+    const std::optional<LastOperandDraw> nine =
+        LastOperandDraw::For(Options({"*", "/"}, 9, 1000, 100));
+    ASSERT_TRUE(nine);
+    ASSERT_TRUE(nine->SharedBound());
+    EXPECT_EQ(*nine->SharedBound(), nine->PatternBound("********"));
+    EXPECT_LT(nine->PatternBound("////////"), *nine->SharedBound());
+
+    const std::optional<LastOperandDraw> four =
+        LastOperandDraw::For(Options({"*", "/"}, 4, 1000, 100));
+    ASSERT_TRUE(four);
+    EXPECT_FALSE(four->SharedBound());
+}
+
 // The last operands that the solving finds are exactly those that trying every value finds,
 // on random rests of each pattern, many with small operands so that fractions often cancel
 // (1/2+3/2, 1/49*49 and the like).
