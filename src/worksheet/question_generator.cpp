@@ -846,9 +846,6 @@ private:
         return IsAcceptableValue(chain.Value(), settings_.answerRange);
     }
 
-    // The exact search: counts the acceptable candidates, then picks the questions still missing
-    // by their probabilities. Nothing when it could not finish within the budget or the time
-    // left; Refused when it proved that no acceptable question exists.
     // Whether the last count, left unfinished, went so slowly that one started now would be
     // left early too: it would start again from the beginning at the same pace, and stop as
     // soon as its least time has passed.
@@ -859,6 +856,9 @@ private:
                std::chrono::duration<double>(lastCountTime_) / allowed;
     }
 
+    // The exact search: counts the acceptable candidates, then picks the questions still missing
+    // by their probabilities. Nothing when it could not finish within the budget or the time
+    // left; Refused when it proved that no acceptable question exists.
     std::optional<GenerationOutcome> Exact(uint64_t stepBudget,
                                            Clock::duration timeCap = Clock::duration::max()) {
         const SearchOrder order = OrderFor(settings_);
