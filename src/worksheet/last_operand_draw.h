@@ -53,14 +53,15 @@ public:
     double PatternBound(const std::string& operators) const;
 
     // The bound that every pattern shares when all are solved for (then the patterns may be
-    // drawn with their blind probabilities alone); nothing otherwise.
+    // drawn with their blind probabilities alone); nothing otherwise. Where only rare patterns
+    // have a lower PatternBound, they share the highest all the same.
     std::optional<double> SharedBound() const;
 
     // For operands 1 to n - 1 (distinct, in `operands`, which holds n) and all gap operators
     // drawn elsewhere: solves for the last operand, keeps the candidate when keep * B < A for
-    // the pattern's bound B, and then stores the last operand drawn from the solutions with
-    // `pick`. `keep` and `pick` are uniform in [0, 1). False for a pattern that is not solved
-    // for.
+    // the pattern's bound B (its PatternBound, or the shared one), and then stores the last operand
+    // drawn from the solutions with `pick`. `keep` and `pick` are uniform in [0, 1). False for a
+    // pattern that is not solved for.
     bool CompleteRest(std::vector<int32_t>& operands, const std::string& operators, double keep,
                       double pick) const;
 
