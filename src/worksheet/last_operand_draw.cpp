@@ -414,6 +414,7 @@ std::optional<LastOperandDraw> LastOperandDraw::For(
     draw.bound_.resize(patterns);
     std::string operators(static_cast<size_t>(draw.n_ - 1), '+');
     std::vector<double> probability(patterns, 1.0);
+    double total = 0;
     for (size_t p = 0; p < patterns; ++p) {
         size_t digits = p;
         for (char& op : operators) {
@@ -423,17 +424,15 @@ std::optional<LastOperandDraw> LastOperandDraw::For(
             probability[p] *= o.weight / static_cast<double>(kDrawSpan);
         }
         draw.bound_[p] = drawBlind && drawBlind(operators) ? 1.0 : draw.PatternBound(operators);
+        total += probability[p] * draw.bound_[p];
     }
-    double total = 0;
-    for (size_t p = 0; p < patterns; ++p) total += probability[p] * draw.bound_[p];
     // Where every pattern is solved for and only a few have a lower bound than the others (such
     // as quotients alone among products and quotients), all may share the highest: a bound
     // that no rest exceeds is all the keep asks, and one shared bound lets the lanes draw the
     // operators plainly, which is faster than drawing patterns from the table.
     const double highest = *std::max_element(draw.bound_.begin(), draw.bound_.end());
-    if (highest < 1 && highest <= total * (1 + kMostSharedBoundCost)) {
+    if (highest < 1 && highest <= total * (1 + kMostSharedBoundCost))
         std::fill(draw.bound_.begin(), draw.bound_.end(), highest);
-    }
     double upTo = 0;
     for (size_t p = 0; p < patterns; ++p) {
         upTo += probability[p] * draw.bound_[p];
