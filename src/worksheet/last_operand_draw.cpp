@@ -100,6 +100,57 @@ int32_t FirstWhereNear(int32_t lo, int32_t hi, int32_t near, const Test& test) {
     return FirstWhere(low, high - 1, test);
 }
 
+// The x from 1 to `largest` that give each whole value j from `least` to `most` (in that order,
+// or the reverse when the value falls as x grows), for a chain whose last gap is "*" or "/".
+// Such a chain rounds q = t * x or t / x, then s + q or s - q: a value of exactly j leaves q
+// within (|j| + |d|) * 2^-52 of d = j - s (s - j, or j for a single term), and t > 0 (a term of
+// operands from 1 up) puts x in the interval that those bounds on q give. Every whole x there is
+// tried, so every solution is found however many x share one j, and the work is a step a whole
+// value plus one a solution. `take(x)` is called for each x whose value is such a j.
+template <typename Value, typename Take>
+void SolveByWholes(const ChainValue& prefix, char last, int32_t largest, double least, double most,
+                   bool rising, const Value& value, const Take& take) {
+    const double t = prefix.Term();
+    if (!(t > 0)) {
+        for (int32_t x = 1; x <= largest; ++x) {
+            const double v = value(x);
+            if (v >= least && v <= most && v == std::floor(v)) take(x);
+        }
+        return;
+    }
+    const auto solveFor = [&](double j) {
+        const double d = prefix.FirstTerm()    ? j
+                         : prefix.Subtracted() ? prefix.Sum() - j
+                                               : j - prefix.Sum();
+        // Four times the bound, which also covers the rounding of d itself.
+        const double e = (std::abs(j) + std::abs(d)) * 0x1p-50;
+        double lo = 0;
+        double hi = 0;
+        if (last == '*') {
+            lo = (d - e) / t;
+            hi = (d + e) / t;
+        } else {
+            if (d + e <= 0) return;
+            lo = t / (d + e);
+            hi = d - e > 0 ? t / (d - e) : largest;
+        }
+        // The two roundings of each end, and more, outward.
+        lo -= std::abs(lo) * 0x1p-48;
+        hi += std::abs(hi) * 0x1p-48;
+        if (!(hi >= 1) || !(lo <= largest)) return;
+        const auto from = static_cast<int32_t>(std::max(1.0, std::ceil(lo)));
+        const auto to = static_cast<int32_t>(std::min<double>(largest, std::floor(hi)));
+        for (int32_t x = from; x <= to; ++x) {
+            if (value(x) == j) take(x);
+        }
+    };
+    if (rising) {
+        for (double j = least; j <= most; ++j) solveFor(j);
+    } else {
+        for (double j = most; j >= least; --j) solveFor(j);
+    }
+}
+
 // A fraction in lowest terms with a positive denominator; the operations give nothing once a
 // number would leave 64 bits.
 struct Fraction {
@@ -540,43 +591,12 @@ void LastOperandDraw::SolveLast(const ChainValue& prefix, const std::string& ope
         if (last == '/' && std::abs(t - std::nearbyint(t)) > t * 0x1p-50) return;
     }
     if ((last == '*' || last == '/') && mostWhole - leastWhole + 1 <= kFewWholes) {
-        // Few whole values, each from at most one x (the pattern is resolvable): search for
-        // each where the arithmetic puts it, outward from there, which holds for any monotone
-        // value and beats the exact arithmetic's fractions. For a chain of one term t the
-        // guess is j / t or t / j, and the slack is always far below one half.
-        const bool rising = atLeast <= atMost;
-        const auto find = [&](double j) {
-            const double share = prefix.Subtracted() ? prefix.Sum() - j : j - prefix.Sum();
-            const double guess = last == '*' ? share / prefix.Term() : prefix.Term() / share;
-            const auto keep = [&](int32_t x) {
-                if (x >= 1 && x <= largest_ && value(x) == j && !used(x)) solutions.push_back(x);
-            };
-            // An x whose value rounds to j makes the term j - sum (or sum - j) give or take
-            // (|j| + 3 |share|) * 2^-53 of it, and lies as near the guess, relatively: where
-            // that leaves less than half a unit, the nearest whole number is the only x, and
-            // none lies from 1 to the largest when the guess is half a unit beyond them.
-            const double slack = (largest_ + 1.0) *
-                                 (std::abs(j) + std::abs(prefix.Sum()) + std::abs(share)) *
-                                 0x1p-50 / std::abs(share);
-            if (slack < 0.5) {
-                if (guess >= 0.5 && guess < largest_ + 0.5) keep(static_cast<int32_t>(guess + 0.5));
-                return;
-            }
-            // Otherwise a search outward from the guess, right for any monotone value.
-            int32_t start = 1;
-            if (guess >= 1)
-                start = guess <= largest_ ? static_cast<int32_t>(guess + 0.5) : largest_;
-            keep(
-                rising
-                    ? FirstWhereNear(1, largest_, start, [&](int32_t y) { return value(y) >= j; })
-                    : FirstWhereNear(1, largest_, start, [&](int32_t y) { return value(y) <= j; }));
-        };
-        // In increasing order of x.
-        if (rising) {
-            for (double j = leastWhole; j <= mostWhole; ++j) find(j);
-        } else {
-            for (double j = mostWhole; j >= leastWhole; --j) find(j);
-        }
+        // Few whole values: the x of each directly, which beats the exact arithmetic's
+        // fractions.
+        SolveByWholes(prefix, last, largest_, leastWhole, mostWhole, atLeast <= atMost, value,
+                      [&](int32_t x) {
+                          if (!used(x)) solutions.push_back(x);
+                      });
         return;
     }
     // Many of the others here: the exact arithmetic leaves no x, or few, that give a whole value.
@@ -659,32 +679,32 @@ void LastOperandDraw::SolveLast(const ChainValue& prefix, const std::string& ope
         }
         return;
     }
-    if (span <= wholes * (std::log2(span) + 2)) {
+    const auto tryEach = [&] {
         for (int32_t x = from; x <= to; ++x) {
             if (IsAcceptableValue(value(x), answerRange_) && !used(x)) solutions.push_back(x);
         }
+    };
+    if (last == '*' || last == '/') {
+        // A step a whole value, or one an x where there are fewer x than whole values.
+        if (span > 2 * wholes) {
+            SolveByWholes(prefix, last, largest_, std::ceil(low), std::floor(high), rising, value,
+                          [&](int32_t x) {
+                              if (!used(x)) solutions.push_back(x);
+                          });
+        } else {
+            tryEach();
+        }
         return;
     }
-    // Each whole value comes from at most one x (the pattern is resolvable): find it by a
-    // search that starts where the exact arithmetic puts it and gallops out from there, which
-    // is right for any monotone value and quick when the guess is close.
+    if (span <= wholes * (std::log2(span) + 2)) {
+        tryEach();
+        return;
+    }
+    // Here x is a term of its own, so each whole value comes from at most one x: find it by a
+    // search that starts where the arithmetic puts it and gallops out from there, which is
+    // right for any monotone value and quick when the guess is close.
     const auto guess = [&](double j) {
-        double x = 0;
-        switch (last) {
-            case '+':
-                x = j - prefix.Value();
-                break;
-            case '-':
-                x = prefix.Value() - j;
-                break;
-            default: {
-                const double share = prefix.FirstTerm()    ? j
-                                     : prefix.Subtracted() ? prefix.Sum() - j
-                                                           : j - prefix.Sum();
-                x = last == '*' ? share / prefix.Term() : prefix.Term() / share;
-                break;
-            }
-        }
+        const double x = last == '+' ? j - prefix.Value() : prefix.Value() - j;
         if (!(x >= from)) return from;  // also for NaN
         if (!(x <= to)) return to;
         return static_cast<int32_t>(std::lround(x));

@@ -92,6 +92,34 @@ TEST(LastOperandDrawTest, RarePatternsWithLowerBoundsShareTheHighest) {
     EXPECT_FALSE(four->SharedBound());
 }
 
+// Every last operand from 1 to the largest, none of `rest`, that makes the chain acceptable,
+// found by trying each.
+std::vector<int32_t> TryingEach(const WorksheetSettings& settings, const std::vector<int32_t>& rest,
+                                const std::string& operators) {
+    const int32_t largest = std::min(settings.numberRange, 32768);
+    std::vector<int32_t> found;
+    for (int32_t x = 1; x <= largest; ++x) {
+        if (std::find(rest.begin(), rest.end(), x) != rest.end()) continue;
+        ChainValue chain(rest[0]);
+        for (size_t k = 1; k < rest.size(); ++k) chain.Take(operators[k - 1], rest[k]);
+        chain.Take(operators.back(), x);
+        if (IsAcceptableValue(chain.Value(), settings.answerRange)) found.push_back(x);
+    }
+    return found;
+}
+
+// 5 + 1/999/998/997/996/995/x rounds to exactly 5 for nearly every x: the sum rounds the term
+// away. Such a pattern draws its last operand blind, but the solving still finds every x.
+TEST(LastOperandDrawTest, FindsEveryLastOperandThatTheSumRoundsAway) {
+    const WorksheetSettings settings = Options({"+", "/"}, 8, 1000, 100);
+    const std::optional<LastOperandDraw> draw = LastOperandDraw::For(settings);
+    ASSERT_TRUE(draw);
+    const std::vector<int32_t> rest{5, 1, 999, 998, 997, 996, 995};
+    const std::vector<int32_t> expected = TryingEach(settings, rest, "+//////");
+    EXPECT_GT(expected.size(), 900u);
+    EXPECT_EQ(draw->AcceptableLastOperands(rest, "+//////"), expected);
+}
+
 // The last operands that the solving finds are exactly those that trying every value finds,
 // on random rests of each pattern, many with small operands so that fractions often cancel
 // (1/2+3/2, 1/49*49 and the like).
@@ -112,6 +140,8 @@ INSTANTIATE_TEST_SUITE_P(
         SolveCase{"EveryOperatorFiveUpTo100", Options({"+", "-", "*", "/"}, 5, 100, 10)},
         SolveCase{"MinusDivideFiveUpTo1000", Options({"-", "/"}, 5, 1000, 100)},
         SolveCase{"EveryOperatorSixUpTo20", Options({"+", "-", "*", "/"}, 6, 20, 10)},
+        // Many whole values but more x still: each whole value's own interval of x is tried.
+        SolveCase{"PlusTimesDivideSevenUpTo1000", Options({"+", "*", "/"}, 7, 1000, 100)},
         SolveCase{"EveryOperatorThreeWideAnswers", Options({"+", "-", "*", "/"}, 3, 32768, 100000)},
         // Products of nine numbers this large leave 64 bits, where the exact arithmetic gives
         // up and the search over the values takes over.
@@ -138,14 +168,7 @@ TEST_P(SolveLastTest, FindsExactlyTheLastOperandsThatTryingEachFinds) {
         std::string operators;
         for (int32_t g = 0; g + 1 < n; ++g)
             operators += settings.operators[random() % settings.operators.size()].front();
-        std::vector<int32_t> expected;
-        for (int32_t x = 1; x <= largest; ++x) {
-            if (std::find(rest.begin(), rest.end(), x) != rest.end()) continue;
-            ChainValue chain(rest[0]);
-            for (int32_t k = 1; k + 1 < n; ++k) chain.Take(operators[k - 1], rest[k]);
-            chain.Take(operators.back(), x);
-            if (IsAcceptableValue(chain.Value(), settings.answerRange)) expected.push_back(x);
-        }
+        const std::vector<int32_t> expected = TryingEach(settings, rest, operators);
         withSolutions += !expected.empty();
         ASSERT_EQ(draw->AcceptableLastOperands(rest, operators), expected) << operators;
     }
