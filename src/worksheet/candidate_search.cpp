@@ -131,7 +131,7 @@ double LeastRedrawFactor(const DrawOdds& odds, int32_t n) {
     return RedrawFactorOfFirst(odds, n, std::less<>()) * (1 - 1e-12);
 }
 
-std::string CandidateText(const std::vector<int32_t>& operands, std::string_view operators) {
+std::string CandidateText(std::span<const int32_t> operands, std::string_view operators) {
     // Written in place and copied out once, in pieces only for very long chains: a question's
     // text is short, and usually fits in the string itself.
     char piece[128];

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -179,7 +180,7 @@ struct ExactCandidate {
 };
 
 // The text of a candidate: 12+7*3.
-std::string CandidateText(const std::vector<int32_t>& operands, std::string_view operators);
+std::string CandidateText(std::span<const int32_t> operands, std::string_view operators);
 
 struct SearchLimits {
     uint64_t stepBudget = 0;

@@ -48,6 +48,10 @@ LaneJudge::LaneJudge(const WorksheetSettings& settings, const LaneSetup& setup,
 }
 
 void LaneJudge::Judge(const LaneHit* hits, size_t found, UnitRandom& random, LaneBatch& out) const {
+    if (!solving_ && patterns_ == nullptr) {
+        JudgePlain(hits, found, random, out);
+        return;
+    }
     std::vector<int32_t> operands(static_cast<size_t>(n_));
     std::string operators(static_cast<size_t>(n_ - 1), '+');
     for (size_t h = 0; h < found; ++h) {
@@ -90,6 +94,30 @@ void LaneJudge::Judge(const LaneHit* hits, size_t found, UnitRandom& random, Lan
         }
         out.operands.insert(out.operands.end(), operands.begin(), operands.end());
         out.operators += operators;
+    }
+}
+
+void LaneJudge::JudgePlain(const LaneHit* hits, size_t found, UnitRandom& random,
+                           LaneBatch& out) const {
+    // Most hits are kept: room for all of them at once (growing as push_back would), and each
+    // written in place.
+    const auto n = static_cast<size_t>(n_);
+    const auto makeRoom = [](auto& items, size_t more) {
+        const size_t needed = items.size() + more;
+        if (needed > items.capacity()) items.reserve(std::max(needed, 2 * items.capacity()));
+    };
+    makeRoom(out.operands, found * n);
+    makeRoom(out.operators, found * (n - 1));
+    for (size_t h = 0; h < found; ++h) {
+        const LaneHit& hit = hits[h];
+        if (HasRepeat(hit.operands, n_)) continue;
+        const double factor = singles_ ? singles_->Factor(hit) : 1.0;
+        // Where the draw falls below every hit's RedrawFactor, it keeps this one without it.
+        const double level = random.Unit() * mostAll_;
+        if (level >= factor * leastAll_ && level >= factor * RedrawFactor(odds_, hit.operands, n_))
+            continue;
+        for (size_t k = 0; k < n; ++k) out.operands.push_back(hit.operands[k]);
+        for (size_t g = 0; g + 1 < n; ++g) out.operators.push_back(listSymbols_[hit.positions[g]]);
     }
 }
 

@@ -75,6 +75,9 @@ public:
     double Share() const { return share_; }
 
 private:
+    // Judge for the plain lanes, which leave no operand open.
+    void JudgePlain(const LaneHit* hits, size_t found, UnitRandom& random, LaneBatch& out) const;
+
     int32_t n_;
     DrawOdds odds_;
     std::string listSymbols_;  // the symbol of each operator position the plain lanes draw

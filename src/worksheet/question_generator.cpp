@@ -7,6 +7,8 @@
 #include <limits>
 #include <optional>
 #include <random>
+#include <span>
+#include <string_view>
 #include <type_traits>
 
 #include "platform/script_engine.h"
@@ -566,18 +568,16 @@ private:
                                                  Clock::duration& time, uint64_t& lanes) {
         Pcg32& source = RandomSource();
         const LaneKernel kernel = PrepareLanes(source);
-        const int32_t n = setup.operandCount;
-        std::vector<int32_t> operands(static_cast<size_t>(n));
-        std::string operators(static_cast<size_t>(n - 1), '+');
+        const auto n = static_cast<size_t>(setup.operandCount);
         const auto offer = [&](const LaneBatch& batch) {
             result_.candidates += batch.lanes;
+            const std::span<const int32_t> operands(batch.operands);
+            const std::string_view operators(batch.operators);
             for (size_t c = 0; c < batch.Size() && Found() != wanted_; ++c) {
-                std::copy_n(batch.operands.begin() + static_cast<ptrdiff_t>(c * operands.size()),
-                            operands.size(), operands.begin());
-                operators.assign(batch.operators, c * operators.size(), operators.size());
                 // Counted with its batch; Offer counts again.
                 --result_.candidates;
-                Offer(CandidateText(operands, operators));
+                Offer(CandidateText(operands.subspan(c * n, n),
+                                    operators.substr(c * (n - 1), n - 1)));
             }
         };
         const Clock::time_point start = Clock::now();
