@@ -323,6 +323,8 @@ private:
             nextCheck_ = steps_ + kStepsPerCheck;
             if (steps_ > limits_.stepBudget) {
                 Stop(SearchOutcome::OutOfBudget);
+            } else if (limits_.enoughCount > 0 && totals_.count >= limits_.enoughCount) {
+                Stop(SearchOutcome::Stopped);
             } else if (limits_.keepGoing && !limits_.keepGoing(Done())) {
                 Stop(SearchOutcome::Stopped);
             }

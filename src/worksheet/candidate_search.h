@@ -184,6 +184,9 @@ std::string CandidateText(std::span<const int32_t> operands, std::string_view op
 
 struct SearchLimits {
     uint64_t stepBudget = 0;
+    // Where above 0: the search stops (Stopped) once it has counted at least this many, which
+    // it notices within a few thousand steps.
+    uint64_t enoughCount = 0;
     // Asked every few thousand steps with a rough share of the search done so far (from 0 to
     // 1, judged by the first two operands); returning false stops the search.
     std::function<bool(double done)> keepGoing;

@@ -420,10 +420,12 @@ private:
     }
 
     // Repeats on a full sheet may be chance or a sign that few questions exist; a bounded count
-    // tells which.
+    // tells which. It ends as soon as it has counted as many as the sheet asks for: each counted
+    // one stands for at least one different question, so the sheet has enough.
     void CountDistinct() {
         SearchLimits limits;
         limits.stepBudget = kDistinctCountSteps;
+        limits.enoughCount = static_cast<uint64_t>(wanted_);
         const SearchOrder order = OrderFor(settings_);
         const SearchTotals totals = CountAcceptable(settings_, limits, order);
         if (totals.outcome != SearchOutcome::Finished) return;

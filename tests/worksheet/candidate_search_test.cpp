@@ -49,6 +49,25 @@ TEST_P(KnownCountTest, SearchFindsEveryAcceptableQuestion) {
     EXPECT_EQ(totals.count, GetParam().count);
 }
 
+// A count that only needs to know whether there are at least so many stops once it has them,
+// long before the end of the walk, and one that never reaches them still finishes.
+TEST(KnownCountTest, EnoughCountStopsTheSearchOnceReached) {
+    const WorksheetSettings settings = Options({"*"}, 5, 100, 1000);
+    const SearchTotals full = CountAcceptable(settings, Unlimited());
+    SearchLimits enough = Unlimited();
+    enough.enoughCount = 100;
+    const SearchTotals early = CountAcceptable(settings, enough);
+    EXPECT_EQ(early.outcome, SearchOutcome::Stopped);
+    EXPECT_GE(early.count, 100u);
+    EXPECT_LT(early.count, full.count);
+    EXPECT_LT(early.steps * 4, full.steps);
+
+    enough.enoughCount = full.count + 1;
+    const SearchTotals all = CountAcceptable(settings, enough);
+    EXPECT_EQ(all.outcome, SearchOutcome::Finished);
+    EXPECT_EQ(all.count, full.count);
+}
+
 uint64_t Factorial(int32_t n) {
     uint64_t f = 1;
     for (int32_t k = 2; k <= n; ++k) f *= static_cast<uint64_t>(k);
