@@ -82,6 +82,12 @@ struct LaneSetup {
     // then holds r in place of that operand, for the caller's keep (see
     // LastOperandDraw::CompleteRest).
     double keepScale = 0;
+    // With `sumWholes` W above 0 (answerRange - 1, up to kMostSumWholes), in lists with "/", a
+    // lane whose last operand x is left open after "*" or "/" in a term that follows a sum s is
+    // a hit only when some whole j from 0 to W puts (j - s) / t or t / (j - s) within reach of
+    // a whole number from 1 to largestOperand (t being the term before x, with its sign): only
+    // there can s + t * x or s + t / x round to j.
+    uint32_t sumWholes = 0;
 
     // With `patternColumns` set (and `solveLast`), each lane draws its operators as one pattern
     // from a Walker alias table of 2^patternColumnBits columns: the low bits of a 64-bit random
@@ -95,6 +101,9 @@ struct LaneSetup {
     const uint64_t* patternColumns = nullptr;
     uint32_t patternColumnBits = 0;
 };
+
+// The most whole values for which the lanes try the last operand of a term after a sum.
+constexpr uint32_t kMostSumWholes = 16;
 
 // The random state of the eight lanes: a SplitMix64 sequence each.
 struct LaneRandom {

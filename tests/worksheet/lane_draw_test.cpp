@@ -283,6 +283,60 @@ TEST_P(LaneDrawProductFilterTest, NoSolvableRestIsTurnedDown) {
     ExpectWideKernelAgrees(strict, kept, kBlocks);
 }
 
+// The same for the filter of a last "* x" or "/ x" after a sum (sumWholes): it turns down no rest
+// that some last operand makes acceptable, and turns down many others.
+struct SumFilterCase {
+    const char* name;
+    int32_t operandCount;
+    uint32_t operandWidth;
+    std::string operators;
+    int32_t answerRange;
+};
+
+class LaneDrawSumFilterTest : public testing::TestWithParam<SumFilterCase> {};
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, LaneDrawSumFilterTest,
+    testing::Values(SumFilterCase{"PlusDivideFiveUpTo20BelowTen", 5, 20, "+/", 10},
+                    SumFilterCase{"EveryOperatorFiveUpTo12BelowFive", 5, 12, "+-*/", 5},
+                    SumFilterCase{"MinusTimesDivideSixUpTo30BelowSeventeen", 6, 30, "-*/", 17}),
+    [](const testing::TestParamInfo<SumFilterCase>& info) { return std::string(info.param.name); });
+
+TEST_P(LaneDrawSumFilterTest, NoSolvableRestIsTurnedDown) {
+    const SumFilterCase& c = GetParam();
+    const int32_t n = c.operandCount;
+    const LaneSetup loose =
+        SolvingSetup({c.name, n, c.operandWidth, c.operators, static_cast<double>(c.answerRange)});
+    LaneSetup strict = loose;
+    strict.sumWholes = static_cast<uint32_t>(c.answerRange - 1);
+    constexpr uint64_t kBlocks = 40000;
+    const std::vector<LaneHit> all = Hits(loose, LaneKernel::Portable, kBlocks);
+    const std::vector<LaneHit> kept = Hits(strict, LaneKernel::Portable, kBlocks);
+    const auto same = [n](const LaneHit& a, const LaneHit& b) {
+        return std::equal(a.operands, a.operands + n - 1, b.operands) &&
+               std::equal(a.positions, a.positions + n - 1, b.positions);
+    };
+    size_t next = 0;
+    int32_t solvable = 0;
+    int32_t dropped = 0;
+    for (const LaneHit& hit : all) {
+        const bool isKept = next < kept.size() && same(kept[next], hit);
+        next += isKept;
+        dropped += !isKept;
+        bool canSolve = false;
+        for (int32_t x = 1; x <= static_cast<int32_t>(c.operandWidth) && !canSolve; ++x)
+            canSolve = IsAcceptableValue(ValueWith(hit, n, c.operators, x), c.answerRange);
+        solvable += canSolve;
+        if (canSolve) {
+            EXPECT_TRUE(isKept) << RestOf(hit, n, c.operators).Value();
+        }
+    }
+    EXPECT_EQ(next, kept.size());
+    EXPECT_GT(solvable, 50);
+    EXPECT_GT(dropped, 1000);
+    ExpectWideKernelAgrees(strict, kept, kBlocks);
+}
+
 // With patterns drawn from a table, a lane whose pattern is solved for is a hit as above, any
 // other when its whole chain is acceptable; both kernels agree, both kinds of hit occur, and
 // single-operand terms stay below the range.
