@@ -216,6 +216,45 @@ TEST(LaneDrawSolveLastTest, OneTermChainsNeedAWholeNumberWithinReach) {
     ExpectWideKernelAgrees(setup, portable, 20000);
 }
 
+// Lanes with a filter (`strict`) and without (`loose`), run from the same state: the filtered
+// hits must be a subsequence of the others that holds every rest for which some last operand
+// from 1 to the width gives an acceptable value, among those hits that `judged` picks. Both
+// kernels must agree on the filtered hits. At least 50 such rests and 1000 turned-down hits
+// show that the comparison means something.
+template <typename Judged>
+void ExpectEverySolvableRestKept(const LaneSetup& loose, const LaneSetup& strict,
+                                 const std::string& symbols, int32_t answerRange,
+                                 const Judged& judged) {
+    const int32_t n = loose.operandCount;
+    constexpr uint64_t kBlocks = 40000;
+    const std::vector<LaneHit> all = Hits(loose, LaneKernel::Portable, kBlocks);
+    const std::vector<LaneHit> kept = Hits(strict, LaneKernel::Portable, kBlocks);
+    const auto same = [n](const LaneHit& a, const LaneHit& b) {
+        return std::equal(a.operands, a.operands + n, b.operands) &&
+               std::equal(a.positions, a.positions + n - 1, b.positions);
+    };
+    size_t next = 0;
+    int32_t solvable = 0;
+    int32_t dropped = 0;
+    for (const LaneHit& hit : all) {
+        const bool isKept = next < kept.size() && same(kept[next], hit);
+        next += isKept;
+        dropped += !isKept;
+        if (!judged(hit)) continue;
+        bool canSolve = false;
+        for (int32_t x = 1; x <= static_cast<int32_t>(loose.operandWidth) && !canSolve; ++x)
+            canSolve = IsAcceptableValue(ValueWith(hit, n, symbols, x), answerRange);
+        solvable += canSolve;
+        if (canSolve) {
+            EXPECT_TRUE(isKept) << RestOf(hit, n, symbols).Value();
+        }
+    }
+    EXPECT_EQ(next, kept.size());
+    EXPECT_GT(solvable, 50);
+    EXPECT_GT(dropped, 1000);
+    ExpectWideKernelAgrees(strict, kept, kBlocks);
+}
+
 // The filters for one-term chains ending in "* x" (the buckets of 1 / t or M / t, then each whole
 // j) turn down no rest that some last operand makes acceptable: run beside lanes without them, from
 // the same state, they keep a subsequence of the other lanes' hits holding every such rest.
@@ -254,33 +293,9 @@ TEST_P(LaneDrawProductFilterTest, NoSolvableRestIsTurnedDown) {
         strict.productModulus = ProductModulus(strict.productWholes, strict.largestOperand);
         ASSERT_EQ(strict.productModulus, 2520);
     }
-    constexpr uint64_t kBlocks = 40000;
-    const std::vector<LaneHit> all = Hits(loose, LaneKernel::Portable, kBlocks);
-    const std::vector<LaneHit> kept = Hits(strict, LaneKernel::Portable, kBlocks);
-    const auto same = [n](const LaneHit& a, const LaneHit& b) {
-        return std::equal(a.operands, a.operands + n, b.operands) &&
-               std::equal(a.positions, a.positions + n - 1, b.positions);
-    };
-    size_t next = 0;
-    int32_t solvable = 0;
-    int32_t dropped = 0;
-    for (const LaneHit& hit : all) {
-        const bool isKept = next < kept.size() && same(kept[next], hit);
-        next += isKept;
-        dropped += !isKept;
-        if (hit.positions[n - 2] != 0) continue;
-        bool canSolve = false;
-        for (int32_t x = 1; x <= static_cast<int32_t>(c.operandWidth) && !canSolve; ++x)
-            canSolve = IsAcceptableValue(ValueWith(hit, n, "*/", x), c.answerRange);
-        solvable += canSolve;
-        if (canSolve) {
-            EXPECT_TRUE(isKept) << RestOf(hit, n, "*/").Value();
-        }
-    }
-    EXPECT_EQ(next, kept.size());
-    EXPECT_GT(solvable, 50);
-    EXPECT_GT(dropped, 1000);
-    ExpectWideKernelAgrees(strict, kept, kBlocks);
+    // Only rests ending in "* x" are filtered.
+    ExpectEverySolvableRestKept(loose, strict, "*/", c.answerRange,
+                                [n](const LaneHit& hit) { return hit.positions[n - 2] == 0; });
 }
 
 // The same for the filter of a last "* x" or "/ x" after a sum (sumWholes): it turns down no rest
@@ -309,32 +324,8 @@ TEST_P(LaneDrawSumFilterTest, NoSolvableRestIsTurnedDown) {
         SolvingSetup({c.name, n, c.operandWidth, c.operators, static_cast<double>(c.answerRange)});
     LaneSetup strict = loose;
     strict.sumWholes = static_cast<uint32_t>(c.answerRange - 1);
-    constexpr uint64_t kBlocks = 40000;
-    const std::vector<LaneHit> all = Hits(loose, LaneKernel::Portable, kBlocks);
-    const std::vector<LaneHit> kept = Hits(strict, LaneKernel::Portable, kBlocks);
-    const auto same = [n](const LaneHit& a, const LaneHit& b) {
-        return std::equal(a.operands, a.operands + n - 1, b.operands) &&
-               std::equal(a.positions, a.positions + n - 1, b.positions);
-    };
-    size_t next = 0;
-    int32_t solvable = 0;
-    int32_t dropped = 0;
-    for (const LaneHit& hit : all) {
-        const bool isKept = next < kept.size() && same(kept[next], hit);
-        next += isKept;
-        dropped += !isKept;
-        bool canSolve = false;
-        for (int32_t x = 1; x <= static_cast<int32_t>(c.operandWidth) && !canSolve; ++x)
-            canSolve = IsAcceptableValue(ValueWith(hit, n, c.operators, x), c.answerRange);
-        solvable += canSolve;
-        if (canSolve) {
-            EXPECT_TRUE(isKept) << RestOf(hit, n, c.operators).Value();
-        }
-    }
-    EXPECT_EQ(next, kept.size());
-    EXPECT_GT(solvable, 50);
-    EXPECT_GT(dropped, 1000);
-    ExpectWideKernelAgrees(strict, kept, kBlocks);
+    ExpectEverySolvableRestKept(loose, strict, c.operators, c.answerRange,
+                                [](const LaneHit&) { return true; });
 }
 
 // With patterns drawn from a table, a lane whose pattern is solved for is a hit as above, any
