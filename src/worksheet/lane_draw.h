@@ -82,11 +82,12 @@ struct LaneSetup {
     // then holds r in place of that operand, for the caller's keep (see
     // LastOperandDraw::CompleteRest).
     double keepScale = 0;
-    // With `sumWholes` W above 0 (answerRange - 1, up to kMostSumWholes), in lists with "/", a
-    // lane whose last operand x is left open after "*" or "/" in a term that follows a sum s is
-    // a hit only when some whole j from 0 to W puts (j - s) / t or t / (j - s) within reach of
-    // a whole number from 1 to largestOperand (t being the term before x, with its sign): only
-    // there can s + t * x or s + t / x round to j.
+    // With `sumWholes` W above 0 (up to kMostSumWholes), in lists with "/", a lane whose last
+    // operand x is left open after "*" or "/" in a term that follows a sum s, and whose range
+    // spans at most W whole values from 0 to below answerRange, is a hit only when one of them,
+    // j, puts (j - s) / t or t / (j - s) within reach of a whole number from 1 to
+    // largestOperand (t being the term before x, with its sign): only there can s + t * x or
+    // s + t / x round to j.
     uint32_t sumWholes = 0;
 
     // With `patternColumns` set (and `solveLast`), each lane draws its operators as one pattern

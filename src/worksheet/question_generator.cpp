@@ -642,8 +642,10 @@ private:
         lanes->solveLast = true;
         lanes->largestOperand = DistinctValuesInRange(1, settings_.numberRange);
         lanes->keepScale = solvedLast_->KeepScale();
-        if (settings_.answerRange - 1 <= static_cast<int32_t>(kMostSumWholes))
-            lanes->sumWholes = static_cast<uint32_t>(settings_.answerRange - 1);
+        // With more whole values in range, the lanes' test of each costs more than the solving
+        // it spares.
+        if (settings_.answerRange <= static_cast<int32_t>(kMostSumWholes))
+            lanes->sumWholes = kMostSumWholes;
         if (settings_.answerRange - 1 <= kMostProductWholes) {
             lanes->productWholes = static_cast<uint32_t>(settings_.answerRange - 1);
             lanes->productModulus = ProductModulus(lanes->productWholes, lanes->largestOperand);

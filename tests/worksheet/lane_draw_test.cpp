@@ -314,7 +314,9 @@ INSTANTIATE_TEST_SUITE_P(
     Options, LaneDrawSumFilterTest,
     testing::Values(SumFilterCase{"PlusDivideFiveUpTo20BelowTen", 5, 20, "+/", 10},
                     SumFilterCase{"EveryOperatorFiveUpTo12BelowFive", 5, 12, "+-*/", 5},
-                    SumFilterCase{"MinusTimesDivideSixUpTo30BelowSeventeen", 6, 30, "-*/", 17}),
+                    SumFilterCase{"MinusTimesDivideSixUpTo30BelowSeventeen", 6, 30, "-*/", 17},
+                    // Ranges of more whole values than the filter tries pass unjudged.
+                    SumFilterCase{"PlusDivideFiveUpTo30BelowHundred", 5, 30, "+/", 100}),
     [](const testing::TestParamInfo<SumFilterCase>& info) { return std::string(info.param.name); });
 
 TEST_P(LaneDrawSumFilterTest, NoSolvableRestIsTurnedDown) {
@@ -323,7 +325,7 @@ TEST_P(LaneDrawSumFilterTest, NoSolvableRestIsTurnedDown) {
     const LaneSetup loose =
         SolvingSetup({c.name, n, c.operandWidth, c.operators, static_cast<double>(c.answerRange)});
     LaneSetup strict = loose;
-    strict.sumWholes = static_cast<uint32_t>(c.answerRange - 1);
+    strict.sumWholes = kMostSumWholes;
     ExpectEverySolvableRestKept(loose, strict, c.operators, c.answerRange,
                                 [](const LaneHit&) { return true; });
 }
