@@ -299,34 +299,25 @@ TEST_P(LaneDrawProductFilterTest, NoSolvableRestIsTurnedDown) {
 }
 
 // The same for the filter of a last "* x" or "/ x" after a sum (sumWholes): it turns down no rest
-// that some last operand makes acceptable, and turns down many others.
-struct SumFilterCase {
-    const char* name;
-    int32_t operandCount;
-    uint32_t operandWidth;
-    std::string operators;
-    int32_t answerRange;
-};
-
-class LaneDrawSumFilterTest : public testing::TestWithParam<SumFilterCase> {};
+// that some last operand makes acceptable, and turns down many others. The lanes' width is
+// also the largest last operand.
+class LaneDrawSumFilterTest : public testing::TestWithParam<LaneCase> {};
 
 INSTANTIATE_TEST_SUITE_P(
     Options, LaneDrawSumFilterTest,
-    testing::Values(SumFilterCase{"PlusDivideFiveUpTo20BelowTen", 5, 20, "+/", 10},
-                    SumFilterCase{"EveryOperatorFiveUpTo12BelowFive", 5, 12, "+-*/", 5},
-                    SumFilterCase{"MinusTimesDivideSixUpTo30BelowSeventeen", 6, 30, "-*/", 17},
+    testing::Values(LaneCase{"PlusDivideFiveUpTo20BelowTen", 5, 20, "+/", 10},
+                    LaneCase{"EveryOperatorFiveUpTo12BelowFive", 5, 12, "+-*/", 5},
+                    LaneCase{"MinusTimesDivideSixUpTo30BelowSeventeen", 6, 30, "-*/", 17},
                     // Ranges of more whole values than the filter tries pass unjudged.
-                    SumFilterCase{"PlusDivideFiveUpTo30BelowHundred", 5, 30, "+/", 100}),
-    [](const testing::TestParamInfo<SumFilterCase>& info) { return std::string(info.param.name); });
+                    LaneCase{"PlusDivideFiveUpTo30BelowHundred", 5, 30, "+/", 100}),
+    [](const testing::TestParamInfo<LaneCase>& info) { return std::string(info.param.name); });
 
 TEST_P(LaneDrawSumFilterTest, NoSolvableRestIsTurnedDown) {
-    const SumFilterCase& c = GetParam();
-    const int32_t n = c.operandCount;
-    const LaneSetup loose =
-        SolvingSetup({c.name, n, c.operandWidth, c.operators, static_cast<double>(c.answerRange)});
+    const LaneSetup loose = SolvingSetup(GetParam());
     LaneSetup strict = loose;
     strict.sumWholes = kMostSumWholes;
-    ExpectEverySolvableRestKept(loose, strict, c.operators, c.answerRange,
+    ExpectEverySolvableRestKept(loose, strict, GetParam().operators,
+                                static_cast<int32_t>(GetParam().answerRange),
                                 [](const LaneHit&) { return true; });
 }
 
