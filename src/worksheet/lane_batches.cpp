@@ -79,12 +79,8 @@ void LaneJudge::Judge(const LaneHit* hits, size_t found, UnitRandom& random, Lan
             }
         }
         if (singles_) factor *= singles_->Factor(hit);
-        // Where the draw falls below every hit's RedrawFactor, it keeps this one without it.
         const double level = random.Unit() * (solved ? mostRest_ : mostAll_);
-        if (level >= factor * (solved ? leastRest_ : leastAll_)) {
-            factor *= RedrawFactor(odds_, hit.operands, drawn);
-            if (level >= factor) continue;
-        }
+        if (!KeptAt(level, factor, solved ? leastRest_ : leastAll_, hit, drawn)) continue;
         std::copy(hit.operands, hit.operands + drawn, operands.begin());
         if (solved) {
             // The lane's own 15 bits, which it has judged, are the keep's first ones.
@@ -95,6 +91,12 @@ void LaneJudge::Judge(const LaneHit* hits, size_t found, UnitRandom& random, Lan
         out.operands.insert(out.operands.end(), operands.begin(), operands.end());
         out.operators += operators;
     }
+}
+
+bool LaneJudge::KeptAt(double level, double factor, double least, const LaneHit& hit,
+                       int32_t drawn) const {
+    // Where the level falls below every hit's RedrawFactor, it keeps this one without it.
+    return level < factor * least || level < factor * RedrawFactor(odds_, hit.operands, drawn);
 }
 
 void LaneJudge::JudgePlain(const LaneHit* hits, size_t found, UnitRandom& random,
@@ -112,10 +114,7 @@ void LaneJudge::JudgePlain(const LaneHit* hits, size_t found, UnitRandom& random
         const LaneHit& hit = hits[h];
         if (HasRepeat(hit.operands, n_)) continue;
         const double factor = singles_ ? singles_->Factor(hit) : 1.0;
-        // Where the draw falls below every hit's RedrawFactor, it keeps this one without it.
-        const double level = random.Unit() * mostAll_;
-        if (level >= factor * leastAll_ && level >= factor * RedrawFactor(odds_, hit.operands, n_))
-            continue;
+        if (!KeptAt(random.Unit() * mostAll_, factor, leastAll_, hit, n_)) continue;
         for (size_t k = 0; k < n; ++k) out.operands.push_back(hit.operands[k]);
         for (size_t g = 0; g + 1 < n; ++g) out.operators.push_back(listSymbols_[hit.positions[g]]);
     }

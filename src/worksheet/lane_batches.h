@@ -77,6 +77,10 @@ public:
 private:
     // Judge for the plain lanes, which leave no operand open.
     void JudgePlain(const LaneHit* hits, size_t found, UnitRandom& random, LaneBatch& out) const;
+    // Whether a hit whose first `drawn` operands are drawn is kept at this level (uniform below
+    // the bound on their factor): below `factor` times their RedrawFactor, which is worked out
+    // only where the level reaches `factor` times its least, `least`.
+    bool KeptAt(double level, double factor, double least, const LaneHit& hit, int32_t drawn) const;
 
     int32_t n_;
     DrawOdds odds_;

@@ -575,6 +575,9 @@ void LastOperandDraw::SolveLast(const ChainValue& prefix, const std::string& ope
     const auto used = [&](int32_t x) {
         return std::find(rest, rest + restCount, x) != rest + restCount;
     };
+    const auto takeUnused = [&](int32_t x) {
+        if (!used(x)) solutions.push_back(x);
+    };
     const double range = answerRange_;
     const double atLeast = value(1);
     const double atMost = value(largest_);
@@ -594,9 +597,7 @@ void LastOperandDraw::SolveLast(const ChainValue& prefix, const std::string& ope
         // Few whole values: the x of each directly, which beats the exact arithmetic's
         // fractions.
         SolveByWholes(prefix, last, largest_, leastWhole, mostWhole, atLeast <= atMost, value,
-                      [&](int32_t x) {
-                          if (!used(x)) solutions.push_back(x);
-                      });
+                      takeUnused);
         return;
     }
     // Many of the others here: the exact arithmetic leaves no x, or few, that give a whole value.
@@ -654,7 +655,7 @@ void LastOperandDraw::SolveLast(const ChainValue& prefix, const std::string& ope
         // A whole rest plus or minus a whole x is whole and exact: every x between the ends
         // gives a value in range.
         for (int32_t x = from; x <= to; ++x) {
-            if (!used(x)) solutions.push_back(x);
+            takeUnused(x);
         }
         return;
     }
@@ -688,9 +689,7 @@ void LastOperandDraw::SolveLast(const ChainValue& prefix, const std::string& ope
         // A step a whole value, or one an x where there are fewer x than whole values.
         if (span > 2 * wholes) {
             SolveByWholes(prefix, last, largest_, std::ceil(low), std::floor(high), rising, value,
-                          [&](int32_t x) {
-                              if (!used(x)) solutions.push_back(x);
-                          });
+                          takeUnused);
         } else {
             tryEach();
         }
