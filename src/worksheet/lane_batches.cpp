@@ -6,10 +6,13 @@ namespace {
 
 // Whether two of the first n operands are equal.
 bool HasRepeat(const int32_t* operands, int32_t n) {
+    // Every pair compared, without a branch on each: repeats are rare, so the loops run to
+    // their end anyway.
+    bool repeat = false;
     for (int32_t k = 1; k < n; ++k) {
-        if (std::find(operands, operands + k, operands[k]) != operands + k) return true;
+        for (int32_t i = 0; i < k; ++i) repeat |= operands[i] == operands[k];
     }
-    return false;
+    return repeat;
 }
 
 constexpr size_t kHitRoom = 256;
@@ -93,31 +96,33 @@ void LaneJudge::Judge(const LaneHit* hits, size_t found, UnitRandom& random, Lan
     }
 }
 
-bool LaneJudge::KeptAt(double level, double factor, double least, const LaneHit& hit,
-                       int32_t drawn) const {
+inline bool LaneJudge::KeptAt(double level, double factor, double least, const LaneHit& hit,
+                              int32_t drawn) const {
     // Where the level falls below every hit's RedrawFactor, it keeps this one without it.
     return level < factor * least || level < factor * RedrawFactor(odds_, hit.operands, drawn);
 }
 
 void LaneJudge::JudgePlain(const LaneHit* hits, size_t found, UnitRandom& random,
                            LaneBatch& out) const {
-    // Most hits are kept: room for all of them at once (growing as push_back would), and each
-    // written in place.
+    // Most hits are kept: room for all of them at once (growing as push_back would), each
+    // written in place, and what is left over cut off at the end.
     const auto n = static_cast<size_t>(n_);
-    const auto makeRoom = [](auto& items, size_t more) {
-        const size_t needed = items.size() + more;
-        if (needed > items.capacity()) items.reserve(std::max(needed, 2 * items.capacity()));
-    };
-    makeRoom(out.operands, found * n);
-    makeRoom(out.operators, found * (n - 1));
+    const size_t operandsBefore = out.operands.size();
+    const size_t operatorsBefore = out.operators.size();
+    out.operands.resize(operandsBefore + found * n);
+    out.operators.resize(operatorsBefore + found * (n - 1));
+    int32_t* operands = out.operands.data() + operandsBefore;
+    char* operators = out.operators.data() + operatorsBefore;
     for (size_t h = 0; h < found; ++h) {
         const LaneHit& hit = hits[h];
         if (HasRepeat(hit.operands, n_)) continue;
         const double factor = singles_ ? singles_->Factor(hit) : 1.0;
         if (!KeptAt(random.Unit() * mostAll_, factor, leastAll_, hit, n_)) continue;
-        for (size_t k = 0; k < n; ++k) out.operands.push_back(hit.operands[k]);
-        for (size_t g = 0; g + 1 < n; ++g) out.operators.push_back(listSymbols_[hit.positions[g]]);
+        for (size_t k = 0; k < n; ++k) *operands++ = hit.operands[k];
+        for (size_t g = 0; g + 1 < n; ++g) *operators++ = listSymbols_[hit.positions[g]];
     }
+    out.operands.resize(static_cast<size_t>(operands - out.operands.data()));
+    out.operators.resize(static_cast<size_t>(operators - out.operators.data()));
 }
 
 void DrawLaneBatch(const LaneSetup& setup, const LaneJudge& judge, LaneRandom& lanes,

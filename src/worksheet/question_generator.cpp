@@ -166,16 +166,16 @@ void FillOperatorGaps(std::string& expression, const std::vector<std::string>& o
     }
 }
 
-// Appends the accepted question, building its texts in place.
-void AddQuestion(std::vector<Question>& questions, const std::string& expression,
-                 std::string&& answer) {
-    Question& question = questions.emplace_back();
-    question.expression = expression;
-    question.prompt.reserve(expression.size() + 1);
-    question.prompt.append(expression).push_back('=');
-    question.equation.reserve(question.prompt.size() + answer.size());
-    question.equation.append(question.prompt).append(answer);
-    question.answer = std::move(answer);
+// Appends the accepted question, with its expression and answer moved in and its other texts
+// built in place. It is made from its texts at once: an empty question would first be cleared
+// byte by byte.
+void AddQuestion(std::vector<Question>& questions, std::string&& expression, std::string&& answer) {
+    Question& question = questions.emplace_back(std::move(expression), std::string(),
+                                                std::move(answer), std::string());
+    question.prompt.reserve(question.expression.size() + 1);
+    question.prompt.append(question.expression).push_back('=');
+    question.equation.reserve(question.prompt.size() + question.answer.size());
+    question.equation.append(question.prompt).append(question.answer);
 }
 
 // Watches the time budget and calls the progress callback at its interval.
@@ -435,11 +435,11 @@ private:
     }
 
     // Accepts a candidate when its value text passes; false when it does not.
-    bool Offer(const std::string& expression) {
+    bool Offer(std::string expression) {
         std::string answer = value_(expression);
         ++result_.candidates;
         if (!IsAcceptableAnswer(answer, settings_.answerRange)) return false;
-        AddQuestion(result_.questions, expression, std::move(answer));
+        AddQuestion(result_.questions, std::move(expression), std::move(answer));
         return true;
     }
 
@@ -478,7 +478,8 @@ private:
                 WriteOperandTemplate(operands, buffer);
                 expression.assign(buffer.Text());
                 FillOperatorGaps(expression, settings_.operators);
-                Offer(expression);
+                // Assigned afresh before its next use.
+                Offer(std::move(expression));
                 buffer.Clear();
                 continue;
             }
