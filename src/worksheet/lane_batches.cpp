@@ -50,6 +50,12 @@ LaneJudge::LaneJudge(const WorksheetSettings& settings, const LaneSetup& setup,
     share_ = patterns != nullptr ? patterns->share : draw.SharedBound().value_or(1) * mostRest_;
 }
 
+inline bool LaneJudge::KeptAt(double level, double factor, double least, const LaneHit& hit,
+                              int32_t drawn) const {
+    // Where the level falls below every hit's RedrawFactor, it keeps this one without it.
+    return level < factor * least || level < factor * RedrawFactor(odds_, hit.operands, drawn);
+}
+
 void LaneJudge::Judge(const LaneHit* hits, size_t found, UnitRandom& random, LaneBatch& out) const {
     if (!solving_ && patterns_ == nullptr) {
         JudgePlain(hits, found, random, out);
@@ -94,12 +100,6 @@ void LaneJudge::Judge(const LaneHit* hits, size_t found, UnitRandom& random, Lan
         out.operands.insert(out.operands.end(), operands.begin(), operands.end());
         out.operators += operators;
     }
-}
-
-inline bool LaneJudge::KeptAt(double level, double factor, double least, const LaneHit& hit,
-                              int32_t drawn) const {
-    // Where the level falls below every hit's RedrawFactor, it keeps this one without it.
-    return level < factor * least || level < factor * RedrawFactor(odds_, hit.operands, drawn);
 }
 
 void LaneJudge::JudgePlain(const LaneHit* hits, size_t found, UnitRandom& random,
