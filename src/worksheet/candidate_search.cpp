@@ -687,3 +687,25 @@ void BoundedSumDraw::Draw(const std::function<uint64_t()>& randomBits,
                  : symbols_[static_cast<size_t>(Below(randomBits, symbols_.size()))];
     }
 }
+
+double MostDivisors(double limit) {
+    // A number with the most divisors for its size has prime exponents that never rise from one
+    // prime to the next, so a search over such exponents for the primes up to 53 (whose product
+    // exceeds 2^53) finds it.
+    static constexpr double kPrimes[] = {2,  3,  5,  7,  11, 13, 17, 19,
+                                         23, 29, 31, 37, 41, 43, 47, 53};
+    double most = 1;
+    const auto search = [&](const auto& self, size_t prime, double product, int32_t mostExponent,
+                            double divisors) -> void {
+        most = std::max(most, divisors);
+        if (prime == std::size(kPrimes)) return;
+        double next = product;
+        for (int32_t e = 1; e <= mostExponent; ++e) {
+            next *= kPrimes[prime];
+            if (next > limit) break;
+            self(self, prime + 1, next, e, divisors * (e + 1));
+        }
+    };
+    search(search, 0, 1, 64, 1);
+    return most;
+}

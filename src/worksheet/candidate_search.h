@@ -58,6 +58,9 @@ double MostRedrawFactor(const DrawOdds& odds, int32_t n);
 // A bound that RedrawFactor never falls below for n operands: the lightest values taken first.
 double LeastRedrawFactor(const DrawOdds& odds, int32_t n);
 
+// The most divisors that a whole number from 1 to `limit` has.
+double MostDivisors(double limit);
+
 // The value of a chain such as 12+7*3 in double precision, with * and / before + and -, left to
 // right, rounding after every operation exactly as the expression evaluator does.
 class ChainValue {

@@ -1,6 +1,7 @@
 #include "worksheet/lane_batches.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -140,15 +141,15 @@ void DrawLaneBatch(const LaneSetup& setup, const LaneJudge& judge, LaneRandom& l
     out.lanes = done * static_cast<uint64_t>(kLaneCount);
 }
 
+LaneWorker::LaneWorker(std::function<void(LaneBatch&)> draw)
+    : draw_(std::move(draw)), thread_([this] { Run(); }) {}
+
 LaneWorker::LaneWorker(const LaneSetup& setup, const LaneJudge& judge, const LaneRandom& lanes,
                        uint64_t seed, uint64_t blocks, LaneKernel kernel)
-    : setup_(setup),
-      judge_(judge),
-      lanes_(lanes),
-      random_(seed),
-      blocks_(blocks),
-      kernel_(kernel),
-      thread_([this] { Run(); }) {}
+    : LaneWorker([&setup, &judge, lanes = LaneRandom(lanes), random = UnitRandom(seed), blocks,
+                  kernel](LaneBatch& batch) mutable {
+          DrawLaneBatch(setup, judge, lanes, random, blocks, kernel, batch);
+      }) {}
 
 LaneWorker::~LaneWorker() {
     {
@@ -187,7 +188,7 @@ void LaneWorker::Run() {
             spare_.pop_back();
         }
         lock.unlock();
-        DrawLaneBatch(setup_, judge_, lanes_, random_, blocks_, kernel_, batch);
+        draw_(batch);
         lock.lock();
         ready_.push_back(std::move(batch));
         changed_.notify_all();

@@ -3,6 +3,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -106,6 +107,9 @@ void DrawLaneBatch(const LaneSetup& setup, const LaneJudge& judge, LaneRandom& l
 // destroyed; Take hands them over in the order they were drawn.
 class LaneWorker {
 public:
+    // Draws batch after batch with `draw`, which holds random state of its own.
+    explicit LaneWorker(std::function<void(LaneBatch&)> draw);
+    // Draws batches of `blocks` blocks with DrawLaneBatch.
     LaneWorker(const LaneSetup& setup, const LaneJudge& judge, const LaneRandom& lanes,
                uint64_t seed, uint64_t blocks, LaneKernel kernel);
     ~LaneWorker();
@@ -121,12 +125,7 @@ public:
 private:
     void Run();
 
-    const LaneSetup& setup_;
-    const LaneJudge& judge_;
-    LaneRandom lanes_;
-    UnitRandom random_;
-    uint64_t blocks_;
-    LaneKernel kernel_;
+    std::function<void(LaneBatch&)> draw_;
     std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<LaneBatch> ready_;

@@ -82,3 +82,15 @@ uint64_t DrawLaneBlocks(const LaneSetup& setup, LaneRandom& random, uint64_t blo
         return lanes_wide::Run(setup, random, blocks, hits, room, found);
     return lanes_portable::Run(setup, random, blocks, hits, room, found);
 }
+
+int32_t PairWords(const PairLaneSetup& setup) {
+    const int32_t operatorDraws = setup.operatorWidth > 1 ? setup.operandCount - 1 : 0;
+    return (operatorDraws + setup.operandCount - 2 + 3) / 4 + 1;
+}
+
+uint64_t DrawPairLaneBlocks(const PairLaneSetup& setup, LaneRandom& random, uint64_t blocks,
+                            PairLaneHit* hits, size_t room, size_t& found, LaneKernel kernel) {
+    if (kernel == LaneKernel::Best && WideLanesAvailable())
+        return lanes_wide::RunPairs(setup, random, blocks, hits, room, found);
+    return lanes_portable::RunPairs(setup, random, blocks, hits, room, found);
+}

@@ -117,6 +117,33 @@ struct LaneHit {
     uint8_t positions[kLaneMostOperands - 1] = {};
 };
 
+// Proposals that solve for a pair of operands (see OperandPairDraw), judged eight at a time up
+// to the point where most are turned down: each lane takes kPairWords 64-bit random words of its
+// SplitMix64 sequence a proposal, draws from them the gaps' operators (15 bits each, four to a
+// word, where the list has more than one) and then the rest's operands, and takes its last word
+// for the whole value j and the level. A lane is a hit when some product of the pair could give
+// j; the caller then completes its proposal from the same words.
+inline constexpr int32_t kMostPairWords = 5;
+
+struct PairLaneSetup {
+    int32_t operandCount = 3;  // 3 to kLaneMostOperands
+    uint32_t operatorWidth = 1;
+    uint32_t dividingPositions = 0;  // bit p set where the list's position p is "/"
+    uint32_t operandWidth = 1;       // an operand is 1 + (r mod operandWidth), up to 32768
+    // Per pattern (bit g set where gap g divides): bit i set where the rest's operand i is a
+    // factor, and bit 8 where the pair is one of divisors.
+    const uint64_t* patterns = nullptr;
+    double wholes = 1;       // W: j runs from 1 to W
+    double mostProduct = 2;  // the largest product of a pair
+};
+
+// How many random words one pair proposal takes.
+int32_t PairWords(const PairLaneSetup& setup);
+
+struct PairLaneHit {
+    uint64_t words[kMostPairWords] = {};
+};
+
 // Which code runs the lanes.
 enum class LaneKernel {
     Best,      // the wide one where the processor has AVX-512, the portable one elsewhere
@@ -149,12 +176,22 @@ bool WideLanesAvailable();
 uint64_t DrawLaneBlocks(const LaneSetup& setup, LaneRandom& random, uint64_t blocks, LaneHit* hits,
                         size_t room, size_t& found, LaneKernel kernel = LaneKernel::Best);
 
-// The kernels themselves; DrawLaneBlocks chooses between them.
+// The same for pair proposals: blocks of eight until `blocks` have run or fewer than kLaneCount
+// hits have room left; stores the hits' words and returns the blocks run.
+uint64_t DrawPairLaneBlocks(const PairLaneSetup& setup, LaneRandom& random, uint64_t blocks,
+                            PairLaneHit* hits, size_t room, size_t& found,
+                            LaneKernel kernel = LaneKernel::Best);
+
+// The kernels themselves; DrawLaneBlocks and DrawPairLaneBlocks choose between them.
 namespace lanes_portable {
 uint64_t Run(const LaneSetup& setup, LaneRandom& random, uint64_t blocks, LaneHit* hits,
              size_t room, size_t& found);
-}
+uint64_t RunPairs(const PairLaneSetup& setup, LaneRandom& random, uint64_t blocks,
+                  PairLaneHit* hits, size_t room, size_t& found);
+}  // namespace lanes_portable
 namespace lanes_wide {
 uint64_t Run(const LaneSetup& setup, LaneRandom& random, uint64_t blocks, LaneHit* hits,
              size_t room, size_t& found);
-}
+uint64_t RunPairs(const PairLaneSetup& setup, LaneRandom& random, uint64_t blocks,
+                  PairLaneHit* hits, size_t room, size_t& found);
+}  // namespace lanes_wide

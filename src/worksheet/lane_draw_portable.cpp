@@ -4,3 +4,4 @@
 
 #define LANE_NAMESPACE lanes_portable
 #include "worksheet/lane_draw_body.inc"
+#include "worksheet/pair_lanes_body.inc"

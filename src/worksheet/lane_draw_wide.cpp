@@ -7,11 +7,16 @@
 #include <immintrin.h>
 #define LANE_NAMESPACE lanes_wide
 #include "worksheet/lane_draw_body.inc"
+#include "worksheet/pair_lanes_body.inc"
 #else
 namespace lanes_wide {
 uint64_t Run(const LaneSetup& setup, LaneRandom& random, uint64_t blocks, LaneHit* hits,
              size_t room, size_t& found) {
     return lanes_portable::Run(setup, random, blocks, hits, room, found);
+}
+uint64_t RunPairs(const PairLaneSetup& setup, LaneRandom& random, uint64_t blocks,
+                  PairLaneHit* hits, size_t room, size_t& found) {
+    return lanes_portable::RunPairs(setup, random, blocks, hits, room, found);
 }
 }  // namespace lanes_wide
 #endif

@@ -17,6 +17,7 @@
 #include "worksheet/lane_batches.h"
 #include "worksheet/lane_draw.h"
 #include "worksheet/last_operand_draw.h"
+#include "worksheet/operand_pair_draw.h"
 #include "worksheet/option_check.h"
 #include "worksheet/single_term_proposal.h"
 #include "worksheet/text_buffer.h"
@@ -302,9 +303,9 @@ public:
     GenerationResult Run() {
         result_.questions.reserve(static_cast<size_t>(wanted_));
         const CandidateSearch search = limits_.search;
-        const bool drawsOnly = search == CandidateSearch::BlindOnly ||
-                               search == CandidateSearch::BoundedSums ||
-                               search == CandidateSearch::SolvedLast;
+        const bool drawsOnly =
+            search == CandidateSearch::BlindOnly || search == CandidateSearch::BoundedSums ||
+            search == CandidateSearch::SolvedLast || search == CandidateSearch::SolvedPairs;
         if (!drawsOnly) {
             // Small option sets are decided at once: proved empty, or sampled exactly.
             const uint64_t budget = search == CandidateSearch::ExactOnly
@@ -449,6 +450,7 @@ private:
         const bool plainFirst = limits_.search == CandidateSearch::Automatic && !plainBlindDone_;
         if (const BoundedSumDraw* bounded = Bounded()) return BoundedDraws(*bounded, until);
         if (!plainFirst) {
+            if (const OperandPairDraw* pairs = SolvedPairs()) return PairDraws(*pairs, until);
             if (const std::optional<LaneSetup> lanes = SolvedLanes())
                 return LaneSolvedDraws(*solvedLast_, *lanes, until);
             if (const LastOperandDraw* last = SolvedLast()) return SolvedLastDraws(*last, until);
@@ -547,6 +549,14 @@ private:
         return setup;
     }
 
+    // A source for LaneBatches: the lanes of `setup`, their hits judged by `judge`.
+    static auto JudgedLanes(const LaneSetup& setup, const LaneJudge& judge) {
+        return [&setup, &judge](LaneRandom& lanes, UnitRandom& units, uint64_t blocks,
+                                LaneKernel kernel, LaneBatch& out) {
+            DrawLaneBatch(setup, judge, lanes, units, blocks, kernel, out);
+        };
+    }
+
     // Blind draws through the lanes, as Blind does. The lanes draw every operand independently
     // and hits with a repeat are dropped; a hit is then kept with probability RedrawFactor over
     // its bound, which turns the independent draws' odds into those of the blind draw, whose
@@ -558,21 +568,23 @@ private:
         // with the solved ones.
         plainLaneShare_ = judge.Share();
         return LaneBatches(
-            setup, judge, until, [] { return true; }, laneTime_, laneCount_);
+            JudgedLanes(setup, judge), until, [] { return true; }, laneTime_, laneCount_);
     }
 
-    // Batches of lanes, judged by `judge`, until the sheet is full (Complete), the run must end
-    // (Cancelled, TooStrict), `until` has come or `carryOn` says to stop (nothing). The time and
-    // the lanes of the batches drawn on this thread are added to `time` and `lanes`. Once the
-    // lanes have run for a while, a helper thread draws every other batch.
-    template <typename CarryOn>
-    std::optional<GenerationOutcome> LaneBatches(const LaneSetup& setup, const LaneJudge& judge,
-                                                 Clock::time_point until, CarryOn&& carryOn,
-                                                 Clock::duration& time, uint64_t& lanes) {
-        Pcg32& source = RandomSource();
-        const LaneKernel kernel = PrepareLanes(source);
-        const auto n = static_cast<size_t>(setup.operandCount);
+    // Batches of lanes, drawn by `source` (with the lanes' random state, the random state for
+    // judging their hits, the blocks and the kernel, into a batch), until the sheet is full
+    // (Complete), the run must end (Cancelled, TooStrict), `until` has come or `carryOn` says to
+    // stop (nothing). The time and the lanes of the batches drawn on this thread are added to
+    // `time` and `lanes`. Once the lanes have run for a while, a helper thread draws every other
+    // batch from random state of its own, with a copy of `source`.
+    template <typename Source, typename CarryOn>
+    std::optional<GenerationOutcome> LaneBatches(const Source& source, Clock::time_point until,
+                                                 CarryOn&& carryOn, Clock::duration& time,
+                                                 uint64_t& lanes) {
+        Pcg32& source15 = RandomSource();
+        const LaneKernel kernel = PrepareLanes(source15);
         const auto offer = [&](const LaneBatch& batch) {
+            const auto n = static_cast<size_t>(batch.operandCount);
             result_.candidates += batch.lanes;
             const std::span<const int32_t> operands(batch.operands);
             const std::string_view operators(batch.operators);
@@ -593,7 +605,7 @@ private:
                 return stop;
             const Clock::time_point now = Clock::now();
             if (now >= until || !carryOn()) return std::nullopt;
-            DrawLaneBatch(setup, judge, laneRandom_, laneUnits_, blocks, kernel, batch);
+            source(laneRandom_, laneUnits_, blocks, kernel, batch);
             time += Clock::now() - now;
             lanes += batch.lanes;
             offer(batch);
@@ -604,9 +616,12 @@ private:
                 // The helper's random state comes from the source, as the lanes' own did.
                 LaneRandom random;
                 for (uint64_t& state : random.state)
-                    state = (uint64_t{source.Next()} << 32) | source.Next();
-                const uint64_t seed = (uint64_t{source.Next()} << 32) | source.Next();
-                helper.emplace(setup, judge, random, seed, kLaneBlocksPerCheck, kernel);
+                    state = (uint64_t{source15.Next()} << 32) | source15.Next();
+                const uint64_t seed = (uint64_t{source15.Next()} << 32) | source15.Next();
+                helper.emplace(
+                    [source, random, units = UnitRandom(seed), kernel](LaneBatch& drawn) mutable {
+                        source(random, units, kLaneBlocksPerCheck, kernel, drawn);
+                    });
             }
             blocks = std::min(blocks * 2, kLaneBlocksPerCheck);
         }
@@ -718,13 +733,86 @@ private:
             return !losing;
         };
         if (const std::optional<GenerationOutcome> end =
-                LaneBatches(setup, judge, until, carryOn, time, lanes))
+                LaneBatches(JudgedLanes(setup, judge), until, carryOn, time, lanes))
             return end;
         if (losing) {
             solvedLanesLosing_ = true;
             if (const std::optional<LaneSetup> plain = Lanes()) return LaneDraws(*plain, until);
         }
         return std::nullopt;
+    }
+
+    // The draws with a pair of operands solved for, when the limits ask for them or (in
+    // Automatic runs, after the first stretch of plain blind draws) when they are kept so much
+    // more often than the lanes' draws, plain or solving for the last operand, that they pay for
+    // their cost: each takes about as long as a few lanes.
+    const OperandPairDraw* SolvedPairs() {
+        const CandidateSearch search = limits_.search;
+        if (search != CandidateSearch::Automatic && search != CandidateSearch::SolvedPairs)
+            return nullptr;
+        if (!pairDrawTried_) {
+            pairDrawTried_ = true;
+            pairDraw_ = OperandPairDraw::For(settings_);
+        }
+        if (!pairDraw_) return nullptr;
+        if (search == CandidateSearch::Automatic) {
+            if (!nativeDecides_) return nullptr;
+            double otherShare = 1;
+            if (SolvedLastDraw()) otherShare = std::min(otherShare, solvedLast_->Share());
+            if (pairDraw_->Share() * kPairDrawCost > otherShare) return nullptr;
+        }
+        return &*pairDraw_;
+    }
+
+    // Draws with a pair of operands solved for until the sheet is full, the run must end or
+    // `until` has come, as Blind does.
+    std::optional<GenerationOutcome> PairDraws(const OperandPairDraw& draw,
+                                               Clock::time_point until) {
+        // Eight proposals at once where the lanes serve these options: they turn down most
+        // without a branch, and a helper thread draws every other batch of them.
+        const bool lanes = nativeDecides_ && limits_.lanes != BlindLanes::Never &&
+                           (limits_.lanes != BlindLanes::WhereWorthwhile || WideLanesAvailable());
+        if (lanes) {
+            Clock::duration time{};
+            uint64_t count = 0;
+            const auto source = [&draw](LaneRandom& random, UnitRandom&, uint64_t blocks,
+                                        LaneKernel kernel, LaneBatch& out) {
+                draw.DrawBatch(random, blocks, kernel, out);
+            };
+            return LaneBatches(
+                source, until, [] { return true; }, time, count);
+        }
+        Pcg32& source = RandomSource();
+        OperandPairDraw::Random random((uint64_t{source.Next()} << 32) | source.Next());
+        return OneAtATime(kPairDrawsPerCheck, until,
+                          [&](std::vector<int32_t>& operands, std::string& operators) {
+                              return draw.Draw(random, operands, operators);
+                          });
+    }
+
+    // Proposals from `propose` (which fills a candidate's operands and operators and says
+    // whether it is kept) until the sheet is full, the run must end or `until` has come, as
+    // Blind does; the clock is looked at every `perCheck` of them.
+    template <typename Propose>
+    std::optional<GenerationOutcome> OneAtATime(uint64_t perCheck, Clock::time_point until,
+                                                Propose&& propose) {
+        std::vector<int32_t> operands;
+        std::string operators;
+        uint64_t sinceCheck = perCheck;
+        while (Found() != wanted_) {
+            if (++sinceCheck >= perCheck) {
+                sinceCheck = 0;
+                if (const std::optional<GenerationOutcome> stop = watch_.Check(Found(), wanted_))
+                    return stop;
+                if (Clock::now() >= until) return std::nullopt;
+            }
+            if (!propose(operands, operators)) {
+                ++result_.candidates;
+                continue;
+            }
+            Offer(CandidateText(operands, operators));
+        }
+        return GenerationOutcome::Complete;
     }
 
     // Draws with the last operand solved for until the sheet is full, the run must end or
@@ -735,23 +823,10 @@ private:
         const std::function<uint64_t()> randomBits = [&source] {
             return (uint64_t{source.Next()} << 32) | source.Next();
         };
-        std::vector<int32_t> operands;
-        std::string operators;
-        uint64_t sinceCheck = kSolvedDrawsPerCheck;
-        while (Found() != wanted_) {
-            if (++sinceCheck >= kSolvedDrawsPerCheck) {
-                sinceCheck = 0;
-                if (const std::optional<GenerationOutcome> stop = watch_.Check(Found(), wanted_))
-                    return stop;
-                if (Clock::now() >= until) return std::nullopt;
-            }
-            if (!draw.Draw(randomBits, operands, operators)) {
-                ++result_.candidates;
-                continue;
-            }
-            Offer(CandidateText(operands, operators));
-        }
-        return GenerationOutcome::Complete;
+        return OneAtATime(kSolvedDrawsPerCheck, until,
+                          [&](std::vector<int32_t>& operands, std::string& operators) {
+                              return draw.Draw(randomBits, operands, operators);
+                          });
     }
 
     // The set to draw from in place of blind draws, if any. Automatic runs leave their first
@@ -1008,6 +1083,10 @@ private:
     static constexpr double kLeastDistinctShare = 0.5;
     // Native candidates between two looks at the clock: some tens of microseconds.
     static constexpr uint64_t kNativeCandidatesPerCheck = 1024;
+    // Draws with a pair solved for between two looks at the clock: some tens of microseconds.
+    static constexpr uint64_t kPairDrawsPerCheck = 1024;
+    // What such a draw costs, in lane candidates.
+    static constexpr double kPairDrawCost = 4;
     // Draws from the bounded set between two looks at the clock: a microsecond or so each.
     static constexpr uint64_t kBoundedDrawsPerCheck = 256;
     // The bounded set replaces blind draws when it holds at most this share of all tuples.
@@ -1042,6 +1121,8 @@ private:
     uint64_t laneCount_ = 0;
     double plainLaneShare_ = 1;
     std::optional<LastOperandDraw> solvedLast_;
+    bool pairDrawTried_ = false;
+    std::optional<OperandPairDraw> pairDraw_;
     bool boundedTried_ = false;
     std::optional<BoundedSumDraw> bounded_;
 };

@@ -89,6 +89,10 @@ enum class CandidateSearch {
     // allows. Automatic runs use them in place of their later blind draws when the answer range
     // is small against the number range.
     SolvedLast,
+    // Only draws whose pair of operands of one kind is solved for (see OperandPairDraw), as many
+    // as the time allows; blind draws where the options allow none. Automatic runs use them in
+    // place of their later blind draws where they are kept far more often than the others.
+    SolvedPairs,
 };
 
 // How the blind loop judges candidates when it computes natively.

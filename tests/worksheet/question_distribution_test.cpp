@@ -276,6 +276,52 @@ TEST_P(SolvedLastDistributionTest, LaneSolvedDrawsWithAHelperThreadMatchTheExact
     ExpectExactDistribution(CandidateSearch::SolvedLast, 24, BlindLanes::Always, EndsAsItBegins);
 }
 
+// Draws whose pair of operands of one kind is solved for, on one-term chains: each proposal
+// tries one whole value, so several values and many pairs of one product must each come out
+// with their blind odds.
+class SolvedPairsDistributionTest : public DistributionTest {};
+
+INSTANTIATE_TEST_SUITE_P(
+    OneTermChains, SolvedPairsDistributionTest,
+    testing::Values(DistributionCase{"TimesDivideFourUpTo12", Options({"*", "/"}, 4, 12, 10)},
+                    DistributionCase{"TimesDivideThreeUpTo20", Options({"*", "/"}, 3, 20, 4)},
+                    DistributionCase{"DivideFourUpTo12", Options({"/"}, 4, 12, 2)},
+                    DistributionCase{"TimesThreeUpTo10", Options({"*"}, 3, 10, 50)}),
+    [](const testing::TestParamInfo<DistributionCase>& info) {
+        return std::string(info.param.name);
+    });
+
+// One proposal at a time, as on processors without AVX-512.
+TEST_P(SolvedPairsDistributionTest, PairDrawsMatchTheExactProbabilities) {
+    ExpectExactDistribution(CandidateSearch::SolvedPairs, 25, BlindLanes::Never);
+}
+
+// Eight at a time, the lanes turning down proposals that the completion would turn down too.
+TEST_P(SolvedPairsDistributionTest, LanePairDrawsMatchTheExactProbabilities) {
+    ExpectExactDistribution(CandidateSearch::SolvedPairs, 26, BlindLanes::Always);
+}
+
+TEST_P(SolvedPairsDistributionTest, PortableLanePairDrawsMatchTheExactProbabilities) {
+    ExpectExactDistribution(CandidateSearch::SolvedPairs, 27, BlindLanes::AlwaysPortable);
+}
+
+// With a helper thread from the first batch on, on two of the sets: each sheet here waits for
+// the helper's batches of small options, which complete many proposals.
+class SolvedPairsHelperDistributionTest : public DistributionTest {};
+
+INSTANTIATE_TEST_SUITE_P(
+    OneTermChains, SolvedPairsHelperDistributionTest,
+    testing::Values(DistributionCase{"TimesDivideFourUpTo12", Options({"*", "/"}, 4, 12, 10)},
+                    DistributionCase{"DivideFourUpTo12", Options({"/"}, 4, 12, 2)}),
+    [](const testing::TestParamInfo<DistributionCase>& info) {
+        return std::string(info.param.name);
+    });
+
+TEST_P(SolvedPairsHelperDistributionTest, LanePairDrawsMatchTheExactProbabilities) {
+    helperDelay_ = std::chrono::milliseconds(0);
+    ExpectExactDistribution(CandidateSearch::SolvedPairs, 28, BlindLanes::Always);
+}
+
 // A sampler with a plausible mistake: an operand equal to an earlier one is moved on to the next
 // free value instead of being drawn again. The same comparison must catch it.
 TEST_P(DistributionTest, ASamplerThatShiftsRepeatedOperandsFails) {
