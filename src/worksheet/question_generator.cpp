@@ -759,9 +759,16 @@ private:
             if (!nativeDecides_) return nullptr;
             double otherShare = 1;
             if (SolvedLastDraw()) otherShare = std::min(otherShare, solvedLast_->Share());
-            if (pairDraw_->Share() * kPairDrawCost > otherShare) return nullptr;
+            const double cost = PairLanes() ? kPairLaneCost : kPairDrawCost;
+            if (pairDraw_->Share() * cost > otherShare) return nullptr;
         }
         return &*pairDraw_;
+    }
+
+    // Whether the pair proposals go through the lanes: where the lanes serve these options.
+    bool PairLanes() const {
+        return nativeDecides_ && limits_.lanes != BlindLanes::Never &&
+               (limits_.lanes != BlindLanes::WhereWorthwhile || WideLanesAvailable());
     }
 
     // Draws with a pair of operands solved for until the sheet is full, the run must end or
@@ -770,9 +777,7 @@ private:
                                                Clock::time_point until) {
         // Eight proposals at once where the lanes serve these options: they turn down most
         // without a branch, and a helper thread draws every other batch of them.
-        const bool lanes = nativeDecides_ && limits_.lanes != BlindLanes::Never &&
-                           (limits_.lanes != BlindLanes::WhereWorthwhile || WideLanesAvailable());
-        if (lanes) {
+        if (PairLanes()) {
             Clock::duration time{};
             uint64_t count = 0;
             const auto source = [&draw](LaneRandom& random, UnitRandom&, uint64_t blocks,
@@ -1085,8 +1090,10 @@ private:
     static constexpr uint64_t kNativeCandidatesPerCheck = 1024;
     // Draws with a pair solved for between two looks at the clock: some tens of microseconds.
     static constexpr uint64_t kPairDrawsPerCheck = 1024;
-    // What such a draw costs, in lane candidates.
-    static constexpr double kPairDrawCost = 4;
+    // What such a draw costs, in lane candidates, one at a time and eight at a time in the lanes
+    // (which turn most down as fast as they judge a rest that solves for the last operand).
+    static constexpr double kPairDrawCost = 8;
+    static constexpr double kPairLaneCost = 1.5;
     // Draws from the bounded set between two looks at the clock: a microsecond or so each.
     static constexpr uint64_t kBoundedDrawsPerCheck = 256;
     // The bounded set replaces blind draws when it holds at most this share of all tuples.

@@ -6,8 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <string>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -28,20 +29,31 @@ TEST(OperandPairDrawTest, CountsTheMostPairsOfOneProductOutright) {
     EXPECT_EQ(OperandPairDraw::MostPairsOfOneProduct(2), 2u);
 }
 
-// Above the counted sizes the bound is the most divisors of a number in reach, which must not
-// fall below the pairs a product really has.
-TEST(OperandPairDrawTest, BoundsTheMostPairsOfOneProductAboveTheCountedSizes) {
-    const int32_t largest = 1100;
-    std::unordered_map<int64_t, uint32_t> pairs;
+// The most unordered pairs of distinct numbers up to `largest` with one product, counted over
+// every pair, a range of products at a time so that the counts fit in 64 MB.
+uint32_t CountMostPairs(uint64_t largest) {
+    constexpr uint64_t kProductsAtATime = uint64_t{1} << 26;
+    std::vector<uint8_t> count(kProductsAtATime);
     uint32_t most = 0;
-    for (int64_t x = 1; x <= largest; ++x) {
-        for (int64_t y = x + 1; y <= largest; ++y) most = std::max(most, ++pairs[x * y]);
+    for (uint64_t low = 0; low <= largest * largest; low += kProductsAtATime) {
+        const uint64_t high = low + kProductsAtATime;  // products from low to below high
+        std::fill(count.begin(), count.end(), uint8_t{0});
+        for (uint64_t x = 1; x <= largest; ++x) {
+            const uint64_t last = std::min(largest, (high - 1) / x);
+            for (uint64_t y = std::max(x + 1, (low + x - 1) / x); y <= last; ++y)
+                most = std::max<uint32_t>(most, ++count[x * y - low]);
+        }
     }
-    const uint32_t bound = OperandPairDraw::MostPairsOfOneProduct(largest);
-    EXPECT_GE(bound, 2 * most);
-    // 1081080 = 2^3 3^3 5 7 11 13 has 256 divisors, and nothing up to 1100 * 1099 has more
-    // (the next to beat it, 1441440, lies beyond).
-    EXPECT_EQ(bound, 256u);
+    return most;
+}
+
+// Above the counted sizes the bound comes from the most divisors of a number in reach, or from
+// the count for the largest numbers a draw gives; it must not fall below the pairs a product
+// really has.
+TEST(OperandPairDrawTest, BoundsTheMostPairsOfOneProductAboveTheCountedSizes) {
+    EXPECT_GE(OperandPairDraw::MostPairsOfOneProduct(2100), 2 * CountMostPairs(2100));
+    // 21621600 has 139 pairs of numbers up to 32768, and no product has more.
+    EXPECT_EQ(OperandPairDraw::MostPairsOfOneProduct(32768), 2 * CountMostPairs(32768));
 }
 
 // The pair each operator pattern solves for: the last two divisors where there are two, else
@@ -65,6 +77,56 @@ TEST(OperandPairDrawTest, ServesOneTermChainsOfThreeOperandsOrMore) {
     EXPECT_FALSE(OperandPairDraw::For(Options({"+", "*"}, 4, 100, 10)));
     EXPECT_FALSE(OperandPairDraw::For(Options({"*"}, 4, 100, 1)));
     EXPECT_FALSE(OperandPairDraw::For(Options({"*"}, 4, 3, 10)));
+}
+
+struct KernelCase {
+    const char* name;
+    LaneKernel kernel;
+};
+
+class PairLanesTest : public testing::TestWithParam<KernelCase> {};
+
+INSTANTIATE_TEST_SUITE_P(BothKernels, PairLanesTest,
+                         testing::Values(KernelCase{"Best", LaneKernel::Best},
+                                         KernelCase{"Portable", LaneKernel::Portable}),
+                         [](const testing::TestParamInfo<KernelCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+// Each lane's random words are its own SplitMix64 sequence, as the one-at-a-time proposals'
+// are: proposals made one at a time from each lane's state, block by block and lane by lane,
+// must keep exactly the candidates that the lanes keep, the lanes turning down nothing that the
+// completion would keep.
+TEST_P(PairLanesTest, KeepsWhatOneAtATimeProposalsFromTheSameWordsKeep) {
+    const std::optional<OperandPairDraw> draw =
+        OperandPairDraw::For(Options({"*", "/"}, 5, 40, 10));
+    ASSERT_TRUE(draw);
+    LaneRandom lanes;
+    std::vector<OperandPairDraw::Random> ownWords;
+    for (int lane = 0; lane < kLaneCount; ++lane) {
+        lanes.state[lane] = 0x51ed2701u * (lane + 3u);
+        ownWords.emplace_back(lanes.state[lane]);
+    }
+    constexpr uint64_t kBlocks = 3000;
+    LaneBatch batch;
+    draw->DrawBatch(lanes, kBlocks, GetParam().kernel, batch);
+
+    std::vector<int32_t> expectedOperands;
+    std::string expectedOperators;
+    std::vector<int32_t> operands;
+    std::string operators;
+    for (uint64_t block = 0; block < kBlocks; ++block) {
+        for (OperandPairDraw::Random& random : ownWords) {
+            if (!draw->Draw(random, operands, operators)) continue;
+            expectedOperands.insert(expectedOperands.end(), operands.begin(), operands.end());
+            expectedOperators += operators;
+        }
+    }
+    EXPECT_EQ(batch.operands, expectedOperands);
+    EXPECT_EQ(batch.operators, expectedOperators);
+    EXPECT_EQ(batch.lanes, kBlocks * kLaneCount);
+    // Enough kept candidates for the comparison to mean something.
+    EXPECT_GT(batch.Size(), 50u);
 }
 
 struct PairCase {
