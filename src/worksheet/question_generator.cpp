@@ -19,6 +19,7 @@
 #include "worksheet/last_operand_draw.h"
 #include "worksheet/operand_pair_draw.h"
 #include "worksheet/option_check.h"
+#include "worksheet/quotient_draw.h"
 #include "worksheet/single_term_proposal.h"
 #include "worksheet/text_buffer.h"
 #include "worksheet/worksheet_layout.h"
@@ -305,7 +306,8 @@ public:
         const CandidateSearch search = limits_.search;
         const bool drawsOnly =
             search == CandidateSearch::BlindOnly || search == CandidateSearch::BoundedSums ||
-            search == CandidateSearch::SolvedLast || search == CandidateSearch::SolvedPairs;
+            search == CandidateSearch::SolvedLast || search == CandidateSearch::SolvedPairs ||
+            search == CandidateSearch::DivisorSets;
         if (!drawsOnly) {
             // Small option sets are decided at once: proved empty, or sampled exactly.
             const uint64_t budget = search == CandidateSearch::ExactOnly
@@ -322,6 +324,12 @@ public:
                 return Finish(*end);
         }
         if (search == CandidateSearch::Automatic) {
+            // "/" alone lists every acceptable candidate quickly, and so decides the options.
+            if (const QuotientDraw* quotients = Quotients()) {
+                if (const std::optional<GenerationOutcome> end =
+                        QuotientDraws(*quotients, Clock::time_point::max()))
+                    return Finish(*end);
+            }
             // Easy options fill the sheet with blind draws at once; middling ones are then
             // decided by a longer exact look.
             const Clock::time_point blindStart = Clock::now();
@@ -448,6 +456,10 @@ private:
     // or `until` has come (nothing).
     std::optional<GenerationOutcome> Blind(Clock::time_point until) {
         const bool plainFirst = limits_.search == CandidateSearch::Automatic && !plainBlindDone_;
+        if (limits_.search == CandidateSearch::DivisorSets) {
+            if (const QuotientDraw* quotients = Quotients())
+                return QuotientDraws(*quotients, until);
+        }
         if (const BoundedSumDraw* bounded = Bounded()) return BoundedDraws(*bounded, until);
         if (!plainFirst) {
             if (const OperandPairDraw* pairs = SolvedPairs()) return PairDraws(*pairs, until);
@@ -740,6 +752,38 @@ private:
             if (const std::optional<LaneSetup> plain = Lanes()) return LaneDraws(*plain, until);
         }
         return std::nullopt;
+    }
+
+    // The draws from every acceptable candidate of "/" alone, built on first use; nothing for
+    // other operators, or (in Automatic runs) where the value function is asked about every
+    // candidate.
+    const QuotientDraw* Quotients() {
+        if (limits_.search == CandidateSearch::Automatic && !nativeDecides_) return nullptr;
+        if (!quotientsTried_) {
+            quotientsTried_ = true;
+            quotients_ = QuotientDraw::For(settings_);
+        }
+        return quotients_ ? &*quotients_ : nullptr;
+    }
+
+    // Draws from every acceptable candidate of "/" alone until the sheet is full, the run must
+    // end or `until` has come, as Blind does; Refused when there is none.
+    std::optional<GenerationOutcome> QuotientDraws(const QuotientDraw& draw,
+                                                   Clock::time_point until) {
+        const uint64_t candidates = draw.Candidates();
+        if (candidates == 0) {
+            // A proof, unless a question was found already, which would mean the native
+            // arithmetic and the evaluator disagree; then the other draws go on.
+            if (Found() == 0) return GenerationOutcome::Refused;
+            return std::nullopt;
+        }
+        if (candidates < static_cast<uint64_t>(wanted_)) result_.distinctQuestions = candidates;
+        Pcg32& source = RandomSource();
+        UnitRandom random((uint64_t{source.Next()} << 32) | source.Next());
+        return OneAtATime(kQuotientDrawsPerCheck, until,
+                          [&](std::vector<int32_t>& operands, std::string& operators) {
+                              return draw.Draw(random, operands, operators);
+                          });
     }
 
     // The draws with a pair of operands solved for, when the limits ask for them or (in
@@ -1088,6 +1132,8 @@ private:
     static constexpr double kLeastDistinctShare = 0.5;
     // Native candidates between two looks at the clock: some tens of microseconds.
     static constexpr uint64_t kNativeCandidatesPerCheck = 1024;
+    // Draws from the quotients' candidates between two looks at the clock: a few microseconds.
+    static constexpr uint64_t kQuotientDrawsPerCheck = 64;
     // Draws with a pair solved for between two looks at the clock: some tens of microseconds.
     static constexpr uint64_t kPairDrawsPerCheck = 1024;
     // What such a draw costs, in lane candidates, one at a time and eight at a time in the lanes
@@ -1128,6 +1174,8 @@ private:
     uint64_t laneCount_ = 0;
     double plainLaneShare_ = 1;
     std::optional<LastOperandDraw> solvedLast_;
+    bool quotientsTried_ = false;
+    std::optional<QuotientDraw> quotients_;
     bool pairDrawTried_ = false;
     std::optional<OperandPairDraw> pairDraw_;
     bool boundedTried_ = false;

@@ -93,6 +93,10 @@ enum class CandidateSearch {
     // as the time allows; blind draws where the options allow none. Automatic runs use them in
     // place of their later blind draws where they are kept far more often than the others.
     SolvedPairs,
+    // For "/" alone, only draws from every acceptable candidate at once (see QuotientDraw);
+    // blind draws for other operators. Automatic runs use them once the first exact look has
+    // not decided the options.
+    DivisorSets,
 };
 
 // How the blind loop judges candidates when it computes natively.

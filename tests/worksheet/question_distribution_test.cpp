@@ -322,6 +322,22 @@ TEST_P(SolvedPairsHelperDistributionTest, LanePairDrawsMatchTheExactProbabilitie
     ExpectExactDistribution(CandidateSearch::SolvedPairs, 28, BlindLanes::Always);
 }
 
+// Draws from every acceptable candidate of "/" alone, each set of divisors in a random order.
+class DivisorSetsDistributionTest : public DistributionTest {};
+
+INSTANTIATE_TEST_SUITE_P(
+    DivisionAlone, DivisorSetsDistributionTest,
+    testing::Values(DistributionCase{"DivideThreeUpTo12", Options({"/"}, 3, 12, 10)},
+                    DistributionCase{"DivideFourUpTo12", Options({"/"}, 4, 12, 2)},
+                    DistributionCase{"DivideFourUpTo24", Options({"/"}, 4, 24, 4)}),
+    [](const testing::TestParamInfo<DistributionCase>& info) {
+        return std::string(info.param.name);
+    });
+
+TEST_P(DivisorSetsDistributionTest, QuotientDrawsMatchTheExactProbabilities) {
+    ExpectExactDistribution(CandidateSearch::DivisorSets, 29);
+}
+
 // A sampler with a plausible mistake: an operand equal to an earlier one is moved on to the next
 // free value instead of being drawn again. The same comparison must catch it.
 TEST_P(DistributionTest, ASamplerThatShiftsRepeatedOperandsFails) {
