@@ -72,16 +72,19 @@ protected:
         program_->Start();
     }
 
-    // Division alone over four numbers up to 30000 seldom gives a whole answer, so a run with
-    // these options goes on long enough to show its progress dialog.
-    void StartWithDivisionOfFourNumbersUpTo30000() {
+    // Products and quotients of nine numbers up to 30000 with answers below 10 are too rare for
+    // any draw or search to meet, so a run with these options goes on long enough to show its
+    // progress dialog, and ends too strict.
+    void StartWithNineFactorsAndDivisorsUpTo30000() {
         StartProgram();
         ControlWindow& controls = program_->Controls();
         controls.SetChecked("选择框_加", false);
         controls.SetChecked("选择框_减", false);
+        controls.SetChecked("选择框_乘", true);
         controls.SetChecked("选择框_除", true);
-        controls.SetComboSelectedIndex("组合框_n元运算", 2);
+        controls.SetComboSelectedIndex("组合框_n元运算", 7);
         controls.SetEditText("编辑框_数字范围", "30000");
+        controls.SetEditText("编辑框_答案范围", "10");
     }
 
     void Click(const char* button) {
@@ -190,7 +193,7 @@ TEST_F(ProgramTest, ImpossibleOptionsShowTheReasonAndNoPreview) {
 
 // The progress dialog's cancel button stops a long run without a message.
 TEST_F(ProgramTest, LongRunShowsProgressAndCanBeCancelled) {
-    StartWithDivisionOfFourNumbersUpTo30000();
+    StartWithNineFactorsAndDivisorsUpTo30000();
 
     bool dialogSeen = false;
     QTimer canceller;
@@ -214,7 +217,7 @@ TEST_F(ProgramTest, LongRunShowsProgressAndCanBeCancelled) {
 }
 
 TEST_F(ProgramTest, OptionsTooStrictForTheEffortBoundEndWithAWarning) {
-    StartWithDivisionOfFourNumbersUpTo30000();
+    StartWithNineFactorsAndDivisorsUpTo30000();
     Click("按钮_直接打印");
     EXPECT_EQ(printouts_, 0);
     ASSERT_EQ(messages_.shown.size(), 1u);
