@@ -73,8 +73,8 @@ std::optional<OperandPairDraw> OperandPairDraw::For(const WorksheetSettings& set
         pattern.second = kind.back();
         for (int32_t k = 0; k < n; ++k) {
             if (k == pattern.first || k == pattern.second) continue;
-            const bool multiplied = k == 0 || ((mask >> (k - 1)) & 1u) == 0;
-            pattern.restMultiplied |= uint32_t{multiplied} << pattern.rest.size();
+            const bool factor = k == 0 || ((mask >> (k - 1)) & 1u) == 0;
+            pattern.restMultiplied |= uint32_t{factor} << pattern.rest.size();
             pattern.rest.push_back(k);
         }
         pattern.restCount = static_cast<int32_t>(pattern.rest.size());
@@ -201,7 +201,7 @@ void OperandPairDraw::ForEachPairOfValue(const Pattern& pattern, uint64_t m, int
     });
 }
 
-bool OperandPairDraw::Draw(Random& random, std::vector<int32_t>& operands,
+bool OperandPairDraw::Draw(UnitRandom& random, std::vector<int32_t>& operands,
                            std::string& operators) const {
     uint64_t words[kMostPairWords];
     for (int32_t i = 0; i < words_; ++i) words[i] = random.Next();

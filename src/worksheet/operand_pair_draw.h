@@ -44,24 +44,10 @@ public:
     // with the blind acceptance rate divided by Share().
     double Share() const { return share_; }
 
-    // SplitMix64 bits for the proposals.
-    class Random {
-    public:
-        explicit Random(uint64_t seed) : state_(seed) {}
-        uint64_t Next() {
-            uint64_t z = (state_ += 0x9e3779b97f4a7c15ull);
-            z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ull;
-            z = (z ^ (z >> 27)) * 0x94d049bb133111ebull;
-            return z ^ (z >> 31);
-        }
-
-    private:
-        uint64_t state_;
-    };
-
     // One proposal; true when it is kept, with the candidate in `operands` (n of them) and
     // `operators` (one symbol a gap), whose value has passed the native acceptance test.
-    bool Draw(Random& random, std::vector<int32_t>& operands, std::string& operators) const;
+    // Its random words are the SplitMix64 sequence of `random`, as each lane's are its own.
+    bool Draw(UnitRandom& random, std::vector<int32_t>& operands, std::string& operators) const;
 
     // `blocks` blocks of eight proposals through the lanes, into `out` (cleared first): the
     // lanes turn down most, and the rest are completed as Draw completes its own. The same

@@ -778,9 +778,17 @@ private:
             return std::nullopt;
         }
         if (candidates < static_cast<uint64_t>(wanted_)) result_.distinctQuestions = candidates;
+        return SeededDraws(draw, kQuotientDrawsPerCheck, until);
+    }
+
+    // OneAtATime with the proposals of `draw`, whose Draw takes a UnitRandom, seeded from the
+    // source.
+    template <typename Draw>
+    std::optional<GenerationOutcome> SeededDraws(const Draw& draw, uint64_t perCheck,
+                                                 Clock::time_point until) {
         Pcg32& source = RandomSource();
         UnitRandom random((uint64_t{source.Next()} << 32) | source.Next());
-        return OneAtATime(kQuotientDrawsPerCheck, until,
+        return OneAtATime(perCheck, until,
                           [&](std::vector<int32_t>& operands, std::string& operators) {
                               return draw.Draw(random, operands, operators);
                           });
@@ -831,12 +839,7 @@ private:
             return LaneBatches(
                 source, until, [] { return true; }, time, count);
         }
-        Pcg32& source = RandomSource();
-        OperandPairDraw::Random random((uint64_t{source.Next()} << 32) | source.Next());
-        return OneAtATime(kPairDrawsPerCheck, until,
-                          [&](std::vector<int32_t>& operands, std::string& operators) {
-                              return draw.Draw(random, operands, operators);
-                          });
+        return SeededDraws(draw, kPairDrawsPerCheck, until);
     }
 
     // Proposals from `propose` (which fills a candidate's operands and operators and says

@@ -102,7 +102,7 @@ TEST_P(PairLanesTest, KeepsWhatOneAtATimeProposalsFromTheSameWordsKeep) {
         OperandPairDraw::For(Options({"*", "/"}, 5, 40, 10));
     ASSERT_TRUE(draw);
     LaneRandom lanes;
-    std::vector<OperandPairDraw::Random> ownWords;
+    std::vector<UnitRandom> ownWords;
     for (int lane = 0; lane < kLaneCount; ++lane) {
         lanes.state[lane] = 0x51ed2701u * (lane + 3u);
         ownWords.emplace_back(lanes.state[lane]);
@@ -116,7 +116,7 @@ TEST_P(PairLanesTest, KeepsWhatOneAtATimeProposalsFromTheSameWordsKeep) {
     std::vector<int32_t> operands;
     std::string operators;
     for (uint64_t block = 0; block < kBlocks; ++block) {
-        for (OperandPairDraw::Random& random : ownWords) {
+        for (UnitRandom& random : ownWords) {
             if (!draw->Draw(random, operands, operators)) continue;
             expectedOperands.insert(expectedOperands.end(), operands.begin(), operands.end());
             expectedOperators += operators;
