@@ -593,8 +593,8 @@ private:
     std::optional<GenerationOutcome> LaneBatches(const Source& source, Clock::time_point until,
                                                  CarryOn&& carryOn, Clock::duration& time,
                                                  uint64_t& lanes) {
-        Pcg32& source15 = RandomSource();
-        const LaneKernel kernel = PrepareLanes(source15);
+        Pcg32& seedSource = RandomSource();
+        const LaneKernel kernel = PrepareLanes(seedSource);
         const auto offer = [&](const LaneBatch& batch) {
             const auto n = static_cast<size_t>(batch.operandCount);
             result_.candidates += batch.lanes;
@@ -628,8 +628,8 @@ private:
                 // The helper's random state comes from the source, as the lanes' own did.
                 LaneRandom random;
                 for (uint64_t& state : random.state)
-                    state = (uint64_t{source15.Next()} << 32) | source15.Next();
-                const uint64_t seed = (uint64_t{source15.Next()} << 32) | source15.Next();
+                    state = (uint64_t{seedSource.Next()} << 32) | seedSource.Next();
+                const uint64_t seed = (uint64_t{seedSource.Next()} << 32) | seedSource.Next();
                 helper.emplace(
                     [source, random, units = UnitRandom(seed), kernel](LaneBatch& drawn) mutable {
                         source(random, units, kLaneBlocksPerCheck, kernel, drawn);
