@@ -116,13 +116,22 @@ std::pair<int32_t, int32_t> OperandPairDraw::PairPositions(const std::string& op
     return {pattern.first, pattern.second};
 }
 
+void OperandPairDraw::TakeRest(const Pattern& pattern, int32_t i, double v, double& factors,
+                               double& divisors) {
+    // Without a branch: the operators fall at random, and so would the branches.
+    const bool multiplied = ((pattern.restMultiplied >> i) & 1u) != 0;
+    factors *= multiplied ? v : 1.0;
+    divisors *= multiplied ? 1.0 : v;
+}
+
 uint64_t OperandPairDraw::PairProduct(const Pattern& pattern, double factors, double divisors,
                                       int32_t whole) const {
     // The chain's value is within 8 roundings of the exact factors * m / divisors (or
     // factors / (divisors * m)), and the quotient here within 15 more of the exact one: far
     // within m * 2^-46 of a whole m that can give j, and never so near a half.
-    // The kind of pair falls at random from one proposal to the next; chosen without a branch,
-    // so that the proposals' arithmetic can overlap.
+    //
+    // The kind of pair falls at random from one proposal to the next; it is chosen without a
+    // branch, so that the proposals' arithmetic can overlap.
     const double j = whole;
     const double over[2] = {j * divisors, factors};
     const double under[2] = {factors, divisors * j};
@@ -261,9 +270,7 @@ bool OperandPairDraw::Complete(const uint64_t* words, std::vector<int32_t>& oper
         const auto v = static_cast<int32_t>(1 + operandResidue_(draw15()));
         for (int32_t before = 0; before < i; ++before) repeats |= rest[before] == v;
         rest[i] = v;
-        const bool multiplied = ((pattern.restMultiplied >> i) & 1u) != 0;
-        factors *= multiplied ? v : 1.0;
-        divisors *= multiplied ? 1.0 : v;
+        TakeRest(pattern, i, v, factors, divisors);
     }
     // A repeated operand: the blind draw never gives this rest.
     if (repeats) return false;
@@ -303,10 +310,8 @@ std::vector<std::pair<int32_t, int32_t>> OperandPairDraw::AcceptablePairs(
     double factors = 1;
     double divisors = 1;
     for (int32_t i = 0; i < pattern.restCount; ++i) {
-        const double v = operands[static_cast<size_t>(pattern.rest[static_cast<size_t>(i)])];
-        const bool multiplied = ((pattern.restMultiplied >> i) & 1u) != 0;
-        factors *= multiplied ? v : 1.0;
-        divisors *= multiplied ? 1.0 : v;
+        TakeRest(pattern, i, operands[static_cast<size_t>(pattern.rest[static_cast<size_t>(i)])],
+                 factors, divisors);
     }
     std::vector<std::pair<int32_t, int32_t>> pairs;
     std::vector<int32_t> candidate = operands;

@@ -98,6 +98,10 @@ private:
     bool Complete(const uint64_t* words, std::vector<int32_t>& operands,
                   std::string& operators) const;
 
+    // Takes the rest's operand i, of value v, into the products of its factors or divisors, in
+    // the order the lanes take it too.
+    static void TakeRest(const Pattern& pattern, int32_t i, double v, double& factors,
+                         double& divisors);
     // The product m = x * y that could give the whole value j with this rest, or 0 where none
     // can: `factors` and `divisors` are the rounded products of the rest's multiplied and
     // divided operands.
