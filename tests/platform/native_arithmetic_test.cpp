@@ -54,17 +54,48 @@ TEST(PlainArithmetic, ComputesInDoublePrecisionWithPrecedence) {
 }
 
 TEST(PlainArithmetic, LeavesEverythingElseToTheInterpreter) {
-    for (const char* text :
-         {"",      " ",   "012",  "00",   "0.5.5", "5.",      ".5",   "1e3",    "1E3",
-          "0x10",  "-5",  "+5",   "1+-2", "1++2",  "1--2",    "2(3)", "(1)(2)", "(1",
-          "1)",    "()",  "1+",   "*2",   "1 2",   "4/*c*/2", "4//2", "a+1",    "1234567890123456",
-          "1\n+2", "1,2", "１+２"}) {
+    for (const char* text : {"",
+                             " ",
+                             "012",
+                             "00",
+                             "0.5.5",
+                             "5.",
+                             ".5",
+                             "1e3",
+                             "1E3",
+                             "0x10",
+                             "-5",
+                             "+5",
+                             "1+-2",
+                             "1++2",
+                             "1--2",
+                             "2(3)",
+                             "(1)(2)",
+                             "(1",
+                             "1)",
+                             "()",
+                             "1+",
+                             "*2",
+                             "1 2",
+                             "4/*c*/2",
+                             "4//2",
+                             "a+1",
+                             "1234567890123456",
+                             "1\n+2",
+                             "1,2",
+                             "１+２",
+                             "7*012",
+                             "1+1234567890123456",
+                             "6/3*",
+                             "2.5.1+1"}) {
         EXPECT_EQ(EvaluatePlainArithmetic(text), std::nullopt) << text;
     }
     EXPECT_EQ(EvaluatePlainArithmetic(std::string_view("1+2\0", 4)), std::nullopt);
     EXPECT_EQ(EvaluatePlainArithmetic("0"), 0.0);
     EXPECT_EQ(EvaluatePlainArithmetic("0.25"), 0.25);
     EXPECT_EQ(EvaluatePlainArithmetic("100"), 100.0);
+    EXPECT_EQ(EvaluatePlainArithmetic("0*7+999999999999999"), 999999999999999.0);
+    EXPECT_EQ(EvaluatePlainArithmetic("10-0/5-2"), 8.0);
 
     const std::string deep = std::string(64, '(') + "1" + std::string(64, ')');
     EXPECT_EQ(EvaluatePlainArithmetic(deep), 1.0);
