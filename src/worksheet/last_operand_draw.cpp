@@ -194,6 +194,11 @@ int64_t Gcd(int64_t a, int64_t b) {
 }
 
 std::optional<Fraction> Plus(Fraction f, Fraction t, bool minus) {
+    // The first term onto an empty sum: it is in lowest terms already, as every fraction here.
+    if (f.num == 0) {
+        if (minus && __builtin_sub_overflow(int64_t{0}, t.num, &t.num)) return std::nullopt;
+        return t;
+    }
     const int64_t g = Gcd(f.den, t.den);
     int64_t den = 0;
     int64_t left = 0;

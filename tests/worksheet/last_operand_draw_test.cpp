@@ -120,6 +120,19 @@ TEST(LastOperandDrawTest, FindsEveryLastOperandThatTheSumRoundsAway) {
     EXPECT_EQ(draw->AcceptableLastOperands(rest, "+//////"), expected);
 }
 
+// 2*6-3*4 is exactly 0, so the sum then takes -5/15 as its first part, and the whole values
+// come from x = 1, 4, 7, ... (-1/3 + x/3), not from x = 2, 5, 8, ... as +1/3 would have them.
+TEST(LastOperandDrawTest, ATermSubtractedFromASumThatCancelledKeepsItsSign) {
+    const WorksheetSettings settings = Options({"+", "-", "*", "/"}, 9, 1000, 1000);
+    const std::optional<LastOperandDraw> draw = LastOperandDraw::For(settings);
+    ASSERT_TRUE(draw);
+    const std::vector<int32_t> rest{2, 6, 3, 4, 5, 15, 7, 21};
+    const std::vector<int32_t> expected = TryingEach(settings, rest, "*-*-/+/*");
+    ASSERT_GT(expected.size(), 100u);
+    EXPECT_EQ(expected.front(), 1);
+    EXPECT_EQ(draw->AcceptableLastOperands(rest, "*-*-/+/*"), expected);
+}
+
 // The last operands that the solving finds are exactly those that trying every value finds,
 // on random rests of each pattern, many with small operands so that fractions often cancel
 // (1/2+3/2, 1/49*49 and the like).
