@@ -415,9 +415,9 @@ constexpr double kMostSharedBoundCost = 1.0 / 64;
 
 }  // namespace
 
-std::optional<LastOperandDraw> LastOperandDraw::For(
-    const WorksheetSettings& settings,
-    const std::function<bool(const std::string& operators)>& drawBlind) {
+std::optional<LastOperandDraw> LastOperandDraw::For(const WorksheetSettings& settings,
+                                                    const Patterns& drawBlind,
+                                                    const Patterns& solveFirst) {
     LastOperandDraw draw;
     draw.odds_ = BlindDrawOdds(settings);
     draw.n_ = settings.operandCount;
@@ -443,11 +443,17 @@ std::optional<LastOperandDraw> LastOperandDraw::For(
     for (int32_t k = 0; k + 1 < draw.n_; ++k) restWeight += weights[static_cast<size_t>(k)];
     draw.heaviestLast_ =
         weights.front() / static_cast<double>(kDrawSpan - restWeight) * (1 + 1e-12);
+    draw.heaviestFirst_ = weights.front() / static_cast<double>(kDrawSpan) *
+                          MostRedrawFactor(draw.odds_, draw.n_) * (1 + 1e-12);
+    // A solved first operand: at most one a for each whole value in range.
+    const double firstBound =
+        std::min<double>(draw.answerRange_, draw.largest_ - draw.n_ + 1) * draw.heaviestFirst_;
 
     draw.upTo_.resize(patterns);
     draw.bound_.resize(patterns);
     std::string operators(static_cast<size_t>(draw.n_ - 1), '+');
     std::vector<double> probability(patterns, 1.0);
+    draw.firstSolved_.assign(patterns, 0);
     double total = 0;
     for (size_t p = 0; p < patterns; ++p) {
         size_t digits = p;
@@ -457,8 +463,12 @@ std::optional<LastOperandDraw> LastOperandDraw::For(
             op = o.symbol;
             probability[p] *= o.weight / static_cast<double>(kDrawSpan);
         }
-        draw.bound_[p] = drawBlind && drawBlind(operators) ? 1.0 : draw.PatternBound(operators);
+        const bool blind = drawBlind && drawBlind(operators);
+        draw.bound_[p] = blind ? 1.0 : draw.PatternBound(operators);
         total += probability[p] * draw.bound_[p];
+        const bool wanted = solveFirst ? solveFirst(operators) : draw.bound_[p] >= 1;
+        if (!blind && wanted && firstBound < 1 && draw.FirstResolvable(operators))
+            draw.firstSolved_[p] = 1;
     }
     // Where every pattern is solved for and only a few have a lower bound than the others (such
     // as quotients alone among products and quotients), all may share the highest: a bound
@@ -467,9 +477,15 @@ std::optional<LastOperandDraw> LastOperandDraw::For(
     const double highest = *std::max_element(draw.bound_.begin(), draw.bound_.end());
     if (highest < 1 && highest <= total * (1 + kMostSharedBoundCost))
         std::fill(draw.bound_.begin(), draw.bound_.end(), highest);
+    draw.drawBound_ = draw.bound_;
+    for (size_t p = 0; p < patterns; ++p) {
+        if (draw.firstSolved_[p] == 0) continue;
+        draw.drawBound_[p] = firstBound;
+        draw.solvesFirst_ = true;
+    }
     double upTo = 0;
     for (size_t p = 0; p < patterns; ++p) {
-        upTo += probability[p] * draw.bound_[p];
+        upTo += probability[p] * draw.drawBound_[p];
         draw.upTo_[p] = upTo;
     }
     draw.share_ = upTo;
@@ -524,6 +540,35 @@ bool LastOperandDraw::Resolvable(const std::string& operators) const {
     const double growth = last == '*' ? largest : 1.0;
     const double margin = step - 2 * growth * kUnitRoundoff;
     return margin > 0 && leastTerm * margin > 4 * answerRange_ * kUnitRoundoff;
+}
+
+bool LastOperandDraw::FirstResolvable(const std::string& operators) const {
+    // The first term is a times the quotient of its other operands, at least largest^-k with k
+    // divisions, so first operands a step apart differ by at least that much in exact value.
+    // Every step of the chain rounds by at most 2^-53 of a value no larger than the sum of the
+    // largest size each term can reach, and there are fewer than 2n steps; two exact values
+    // more than twice that bound apart cannot round to one whole number. Four times, for
+    // safety.
+    const double largest = largest_;
+    double magnitude = 0;
+    double termMost = largest;
+    int32_t firstDivisions = 0;
+    bool firstTerm = true;
+    for (const char op : operators) {
+        if (op == '*') {
+            termMost *= largest;
+        } else if (op == '/') {
+            firstDivisions += firstTerm ? 1 : 0;
+        } else {
+            magnitude += termMost;
+            termMost = largest;
+            firstTerm = false;
+        }
+    }
+    magnitude += termMost;
+    const double step = std::pow(largest, -firstDivisions) * (1 - 0x1p-40);
+    const double error = 2.0 * n_ * 0x1p-53 * (magnitude + answerRange_);
+    return step > 4 * 2 * error;
 }
 
 double LastOperandDraw::PatternBound(const std::string& operators) const {
@@ -711,6 +756,7 @@ bool LastOperandDraw::Draw(const std::function<uint64_t()>& randomBits,
     for (size_t digits = pattern, g = 0; g < operators.size(); ++g, digits /= symbols)
         operators[g] = odds_.operators[digits % symbols].symbol;
 
+    if (firstSolved_[pattern] != 0) return DrawFirst(feed, pattern, operators, operands);
     operands.resize(static_cast<size_t>(n_));
     const auto largest = static_cast<uint32_t>(largest_);
     const uint64_t reciprocal = ((uint64_t{1} << 30) + largest - 1) / largest;
@@ -722,7 +768,7 @@ bool LastOperandDraw::Draw(const std::function<uint64_t()>& randomBits,
         prefix.Take(operators[static_cast<size_t>(k - 1)], operands[static_cast<size_t>(k)]);
     const char last = operators.back();
 
-    const double bound = bound_[pattern];
+    const double bound = drawBound_[pattern];
     if (bound >= 1) {
         // The blind draw of x, kept when acceptable: probability A, as the bound 1 asks.
         const int32_t x = DrawOperand(feed, largest, reciprocal, operands.data(), n_ - 1);
@@ -764,6 +810,93 @@ bool LastOperandDraw::Complete(const ChainValue& prefix, const std::string& oper
         chosen -= w;
     }
     return true;
+}
+
+template <typename Feed>
+bool LastOperandDraw::DrawFirst(Feed& feed, size_t pattern, const std::string& operators,
+                                std::vector<int32_t>& operands) const {
+    operands.resize(static_cast<size_t>(n_));
+    const auto largest = static_cast<uint32_t>(largest_);
+    const uint64_t reciprocal = ((uint64_t{1} << 30) + largest - 1) / largest;
+    // Operands 2 to n, each drawn on its own: P(rest) is the product of w(v) / 32768.
+    for (int32_t k = 1; k < n_; ++k) {
+        const int32_t v = DrawOperand(feed, largest, reciprocal, nullptr, 0);
+        if (std::find(operands.begin() + 1, operands.begin() + k, v) != operands.begin() + k)
+            return false;
+        operands[static_cast<size_t>(k)] = v;
+    }
+    const double keep = feed.Unit();
+    const double bound = drawBound_[pattern];
+    thread_local std::vector<int32_t> solutions;
+    thread_local std::vector<double> weights;
+    // Each solution weighs at most heaviestFirst_: too few of them cannot reach `keep`.
+    SolveFirst(operators, operands, solutions, keep * bound / heaviestFirst_);
+    if (solutions.empty()) return false;
+    // a with w(a) / 32768 times the RedrawFactor of the whole candidate, which turns the
+    // independent draws into the blind draw's odds.
+    weights.clear();
+    double total = 0;
+    for (const int32_t a : solutions) {
+        operands.front() = a;
+        const double w = odds_.operandWeight[static_cast<size_t>(a - 1)] / double{kDrawSpan} *
+                         RedrawFactor(odds_, operands.data(), n_);
+        weights.push_back(w);
+        total += w;
+    }
+    if (keep * bound >= total) return false;
+    double chosen = feed.Unit() * total;
+    for (size_t i = 0; i < solutions.size(); ++i) {
+        if (chosen < weights[i] || i + 1 == solutions.size()) {
+            operands.front() = solutions[i];
+            break;
+        }
+        chosen -= weights[i];
+    }
+    return true;
+}
+
+void LastOperandDraw::SolveFirst(const std::string& operators, std::vector<int32_t>& operands,
+                                 std::vector<int32_t>& solutions, double enough) const {
+    solutions.clear();
+    const auto value = [&](int32_t a) {
+        ChainValue chain(a);
+        for (int32_t k = 1; k < n_; ++k)
+            chain.Take(operators[static_cast<size_t>(k - 1)], operands[static_cast<size_t>(k)]);
+        return chain.Value();
+    };
+    // The first term enters the sum with a plus sign and rounding is monotone, so the value
+    // never falls as a grows.
+    const double atLeast = value(1);
+    const double atMost = value(largest_);
+    if (!(atMost >= 0) || !(atLeast < answerRange_)) return;
+    const double least = std::max(0.0, std::ceil(atLeast));
+    const double most = std::min<double>(answerRange_ - 1, std::floor(atMost));
+    // Each whole value from at most one a: no more solutions than such values.
+    if (most - least + 1 <= enough) return;
+    const double slope = (atMost - atLeast) / (largest_ - 1);
+    for (double j = least; j <= most; ++j) {
+        // The straight line through the ends puts a close to where it is; the search then
+        // gallops out from there.
+        double guess = slope > 0 ? 1 + (j - atLeast) / slope : 1;
+        guess = std::clamp(guess, 1.0, static_cast<double>(largest_));
+        const int32_t a = FirstWhereNear(1, largest_, static_cast<int32_t>(std::lround(guess)),
+                                         [&](int32_t y) { return value(y) >= j; });
+        if (a > largest_ || value(a) != j) continue;
+        if (std::find(operands.begin() + 1, operands.end(), a) == operands.end())
+            solutions.push_back(a);
+    }
+}
+
+std::optional<std::vector<int32_t>> LastOperandDraw::AcceptableFirstOperands(
+    const std::vector<int32_t>& rest, const std::string& operators) const {
+    if (rest.size() + 1 != static_cast<size_t>(n_) || operators.size() != rest.size() ||
+        !FirstResolvable(operators))
+        return std::nullopt;
+    std::vector<int32_t> operands{0};
+    operands.insert(operands.end(), rest.begin(), rest.end());
+    std::vector<int32_t> solutions;
+    SolveFirst(operators, operands, solutions, -1);
+    return solutions;
 }
 
 double LastOperandDraw::KeepScale() const {

@@ -29,18 +29,33 @@
 //
 // When answerRange is small against the number range, the pattern bounds are small and most
 // rests are turned down at once, so a kept candidate costs far fewer draws than blind.
+//
+// Where the last operand cannot be solved for (a last term so small that the sum rounds it
+// away, as in 7 + 5/2000/3000/4000/x), the draws taken one at a time solve for the first
+// operand instead when it provably resolves: the first term is a times its other operands'
+// quotient, which steps by far more than the chain's rounding, so each whole value comes from
+// at most one a. Then the other n - 1 operands are drawn independently (a repeat turns the
+// proposal down), and each solution a weighs w(a) RedrawFactor, which makes up for the order of
+// the blind draw; the pattern's bound is answerRange times the heaviest such weight.
 class LastOperandDraw {
 public:
+    using Patterns = std::function<bool(const std::string& operators)>;
+
     // Nothing when the options have more than 65536 operator patterns or operators other than
     // + - * /. Patterns (gap operators) for which `drawBlind` says so have their last operand
-    // drawn blind even where it could be solved for.
-    static std::optional<LastOperandDraw> For(
-        const WorksheetSettings& settings,
-        const std::function<bool(const std::string& operators)>& drawBlind = {});
+    // drawn blind even where it could be solved for, and no other solved for either. Those for
+    // which `solveFirst` says so have their first operand solved for where it resolves, in the
+    // draws taken one at a time; without `solveFirst`, those whose last operand cannot be.
+    static std::optional<LastOperandDraw> For(const WorksheetSettings& settings,
+                                              const Patterns& drawBlind = {},
+                                              const Patterns& solveFirst = {});
 
     // The likelihood of a kept candidate against the blind draw's acceptance: a proposal is kept
     // with the blind acceptance rate divided by Share().
     double Share() const { return share_; }
+
+    // Whether Draw solves for the first operand of some pattern.
+    bool SolvesFirst() const { return solvesFirst_; }
 
     // One proposal; true when it is kept, with the candidate in `operands` and `operators`
     // (which it then has passed the native acceptance test). `randomBits` gives 64 uniform
@@ -69,6 +84,11 @@ public:
     // makes the chain with these gap operators acceptable, in increasing order.
     std::vector<int32_t> AcceptableLastOperands(const std::vector<int32_t>& rest,
                                                 const std::string& operators) const;
+
+    // The same for the first operand, `rest` being operands 2 to n; nothing where the first
+    // operand does not provably resolve for this pattern.
+    std::optional<std::vector<int32_t>> AcceptableFirstOperands(const std::vector<int32_t>& rest,
+                                                                const std::string& operators) const;
 
     // The patterns drawn in the lanes (see LaneSetup::patternColumns), where the bounds differ.
     // The lanes draw pattern p with probability q(p), from the alias table rounded to its
@@ -115,6 +135,17 @@ private:
                   double pick, std::vector<int32_t>& operands) const;
     // Whether distinct x give distinct values for every rest of the pattern.
     bool Resolvable(const std::string& operators) const;
+    // Whether distinct first operands give distinct whole values for every rest of the pattern.
+    bool FirstResolvable(const std::string& operators) const;
+    // The proposal of a pattern whose first operand is solved for, from `feed`'s words.
+    template <typename Feed>
+    bool DrawFirst(Feed& feed, size_t pattern, const std::string& operators,
+                   std::vector<int32_t>& operands) const;
+    // The first operands from 1 to largest_, not among operands 2 to n (in place in
+    // `operands`), for which the chain is acceptable; none as soon as there provably are no
+    // more than `enough` of them.
+    void SolveFirst(const std::string& operators, std::vector<int32_t>& operands,
+                    std::vector<int32_t>& solutions, double enough) const;
     // The values of x from 1 to largest_, not among the rest, for which the chain is acceptable;
     // none as soon as there provably are no more than `enough` of them (for a resolvable
     // pattern).
@@ -128,6 +159,13 @@ private:
     double share_ = 1;
     // The largest weight of one x given any rest, over the draw's whole span.
     double heaviestLast_ = 0;
+    // The largest weight w(a) RedrawFactor / 32768 of one first operand with any rest.
+    double heaviestFirst_ = 0;
+    // Per pattern: the bound Draw keeps its proposals under (bound_ where the last operand is
+    // solved for or drawn blind), and whether it solves for the first operand.
+    std::vector<double> drawBound_;
+    std::vector<uint8_t> firstSolved_;
+    bool solvesFirst_ = false;
     // Walker's alias tables for drawing a pattern by its blind probability times its bound.
     void BuildAlias();
 

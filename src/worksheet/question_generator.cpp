@@ -180,6 +180,23 @@ void AddQuestion(std::vector<Question>& questions, std::string&& expression, std
     question.equation.append(question.prompt).append(question.answer);
 }
 
+// `count` draws of `draw` taken one at a time, from the words of `units`, into `out` (cleared
+// first): the kept candidates, and `count` as the lanes judged.
+void DrawOneAtATime(const LastOperandDraw& draw, int32_t n, UnitRandom& units, uint64_t count,
+                    LaneBatch& out) {
+    out.Clear();
+    out.operandCount = n;
+    thread_local std::vector<int32_t> operands;
+    thread_local std::string operators;
+    const std::function<uint64_t()> randomBits = [&units] { return units.Next(); };
+    for (uint64_t i = 0; i < count; ++i) {
+        if (!draw.Draw(randomBits, operands, operators)) continue;
+        out.operands.insert(out.operands.end(), operands.begin(), operands.end());
+        out.operators += operators;
+    }
+    out.lanes = count;
+}
+
 // Watches the time budget and calls the progress callback at its interval.
 class EffortWatch {
 public:
@@ -463,6 +480,7 @@ private:
         if (const BoundedSumDraw* bounded = Bounded()) return BoundedDraws(*bounded, until);
         if (!plainFirst) {
             if (const OperandPairDraw* pairs = SolvedPairs()) return PairDraws(*pairs, until);
+            if (const LastOperandDraw* first = SolvedFirst()) return SolvedLastDraws(*first, until);
             if (const std::optional<LaneSetup> lanes = SolvedLanes())
                 return LaneSolvedDraws(*solvedLast_, *lanes, until);
             if (const LastOperandDraw* last = SolvedLast()) return SolvedLastDraws(*last, until);
@@ -524,7 +542,8 @@ private:
     const LastOperandDraw* SolvedLastDraw() {
         if (!solvedLastTried_) {
             solvedLastTried_ = true;
-            solvedLast_ = LastOperandDraw::For(settings_, limits_.drawLastBlind);
+            solvedLast_ =
+                LastOperandDraw::For(settings_, limits_.drawLastBlind, limits_.solveFirst);
         }
         return solvedLast_ ? &*solvedLast_ : nullptr;
     }
@@ -693,14 +712,7 @@ private:
                 return std::nullopt;
             return lanes;
         }
-        if (!lanePatternsTried_) {
-            lanePatternsTried_ = true;
-            const DrawOdds odds = BlindDrawOdds(settings_);
-            const int32_t n = settings_.operandCount;
-            lanePatterns_ = solvedLast_->PatternsForLanes(MostRedrawFactor(odds, n),
-                                                          MostRedrawFactor(odds, n - 1));
-        }
-        if (!lanePatterns_) return std::nullopt;
+        if (!LanePatterns()) return std::nullopt;
         if (search == CandidateSearch::Automatic && lanePatterns_->share > kMostLaneSolvedShare)
             return std::nullopt;
         // The lanes' operator positions are those of the pattern's symbols.
@@ -709,6 +721,35 @@ private:
         lanes->patternColumnBits = lanePatterns_->columnBits;
         lanes->singleWidth = lanePatterns_->singleWidth;
         return lanes;
+    }
+
+    // The lanes' table of patterns for draws that leave the last operand open, built on first
+    // use; nothing where the lanes cannot draw these patterns.
+    const LastOperandDraw::LanePatterns* LanePatterns() {
+        if (!SolvedLastDraw()) return nullptr;
+        if (!lanePatternsTried_) {
+            lanePatternsTried_ = true;
+            const DrawOdds odds = BlindDrawOdds(settings_);
+            const int32_t n = settings_.operandCount;
+            lanePatterns_ = solvedLast_->PatternsForLanes(MostRedrawFactor(odds, n),
+                                                          MostRedrawFactor(odds, n - 1));
+        }
+        return lanePatterns_ ? &*lanePatterns_ : nullptr;
+    }
+
+    // In Automatic runs, the draws taken one at a time where they solve for the first operand of
+    // patterns whose last one cannot be (which the lanes can only draw blind), when that keeps
+    // them so much more often than the lanes' draws that they pay for their cost.
+    const LastOperandDraw* SolvedFirst() {
+        if (limits_.search != CandidateSearch::Automatic || !nativeDecides_) return nullptr;
+        if (!SolvedLastDraw() || !solvedLast_->SolvesFirst()) return nullptr;
+        double laneShare = 1;
+        if (Lanes()) {
+            if (const LastOperandDraw::LanePatterns* patterns = LanePatterns())
+                laneShare = patterns->share;
+        }
+        if (solvedLast_->Share() * kSolvedDrawCost > laneShare) return nullptr;
+        return &*solvedLast_;
     }
 
     // Draws that leave the last operand open, eight at a time, as Blind does. A hit is a rest
@@ -871,6 +912,19 @@ private:
     // `until` has come, as Blind does.
     std::optional<GenerationOutcome> SolvedLastDraws(const LastOperandDraw& draw,
                                                      Clock::time_point until) {
+        if (nativeDecides_) {
+            // In batches of a fixed number of draws, as the lanes', so that a helper thread
+            // draws every other batch.
+            Clock::duration time{};
+            uint64_t count = 0;
+            const int32_t n = settings_.operandCount;
+            const auto source = [&draw, n](LaneRandom&, UnitRandom& units, uint64_t blocks,
+                                           LaneKernel, LaneBatch& out) {
+                DrawOneAtATime(draw, n, units, blocks * kSolvedDrawsPerBlock, out);
+            };
+            return LaneBatches(
+                source, until, [] { return true; }, time, count);
+        }
         Pcg32& source = RandomSource();
         const std::function<uint64_t()> randomBits = [&source] {
             return (uint64_t{source.Next()} << 32) | source.Next();
@@ -1113,6 +1167,11 @@ private:
     // Draws with the last operand solved for between two looks at the clock: a few tens of
     // microseconds.
     static constexpr uint64_t kSolvedDrawsPerCheck = 128;
+    // Such draws in a batch for each block of eight lanes it stands for: a few milliseconds for
+    // the largest batch.
+    static constexpr uint64_t kSolvedDrawsPerBlock = 2;
+    // What such a draw costs, in lane candidates.
+    static constexpr double kSolvedDrawCost = 40;
     // They replace blind draws when a kept one is this much likelier than a blind candidate's
     // acceptance, or more: a draw costs about as much as this many lane candidates (or, beside
     // the scalar blind loop, blind candidates).

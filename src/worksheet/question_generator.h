@@ -125,6 +125,10 @@ struct GenerationLimits {
     // solve for it draw blind all the same; none by default. For comparing the two ways on
     // options small enough to check.
     std::function<bool(const std::string& operators)> drawLastBlind;
+    // Operator patterns whose first operand the draws taken one at a time solve for where it
+    // resolves; by default those whose last operand cannot be solved for. For comparing the
+    // ways on options small enough to check.
+    std::function<bool(const std::string& operators)> solveFirst;
     // How long the lanes run alone before a helper thread draws every other batch of them,
     // where the processor has a second core. The questions are distributed the same either way.
     std::chrono::milliseconds laneHelperDelay{10};

@@ -189,6 +189,90 @@ TEST_P(SolveLastTest, FindsExactlyTheLastOperandsThatTryingEachFinds) {
     EXPECT_GT(withSolutions, GetParam().trials / 100);
 }
 
+// Where the sum rounds the last term away, the first operand is solved for instead: 3 +
+// 7/20000/30000/25000/x is 3 for every x, but each whole value comes from one first operand.
+// The draws then keep proposals about as often as where the last operand is solved for.
+TEST(LastOperandDrawTest, SumsThatRoundTheLastTermAwaySolveForTheFirstOperand) {
+    const std::optional<LastOperandDraw> draw =
+        LastOperandDraw::For(Options({"+", "/"}, 6, 32768, 10));
+    ASSERT_TRUE(draw);
+    EXPECT_EQ(draw->PatternBound("/+///"), 1.0);
+    EXPECT_TRUE(draw->SolvesFirst());
+    EXPECT_LT(draw->Share(), 10 * 10 / 32768.0);
+    const std::optional<std::vector<int32_t>> firsts =
+        draw->AcceptableFirstOperands({7, 20000, 30000, 25000, 12345}, "+////");
+    ASSERT_TRUE(firsts);
+    EXPECT_EQ(*firsts, (std::vector<int32_t>{1, 2, 3, 4, 5, 6, 8, 9}));
+    // A first term of a product of four numbers up to 32768 can reach 2^60, where the sum's
+    // rounding is larger than a step of a: no such promise.
+    EXPECT_FALSE(draw->AcceptableFirstOperands({2, 3, 4, 5, 6}, "***+/"));
+}
+
+// Every first operand from 1 to the largest, none of `rest` (operands 2 to n), that makes the
+// chain acceptable, found by trying each.
+std::vector<int32_t> TryingEachFirst(const WorksheetSettings& settings,
+                                     const std::vector<int32_t>& rest,
+                                     const std::string& operators) {
+    const int32_t largest = std::min(settings.numberRange, 32768);
+    std::vector<int32_t> found;
+    for (int32_t a = 1; a <= largest; ++a) {
+        if (std::find(rest.begin(), rest.end(), a) != rest.end()) continue;
+        ChainValue chain(a);
+        for (size_t k = 0; k < rest.size(); ++k) chain.Take(operators[k], rest[k]);
+        if (IsAcceptableValue(chain.Value(), settings.answerRange)) found.push_back(a);
+    }
+    return found;
+}
+
+// The first operands that the solving finds are exactly those that trying every value finds,
+// on random rests of every pattern where the first operand resolves: small operands (whose
+// terms cancel or reach the range), large ones, and mixtures (whose small terms the sum rounds
+// away).
+class SolveFirstTest : public testing::TestWithParam<SolveCase> {};
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, SolveFirstTest,
+    testing::Values(
+        SolveCase{"PlusDivideSixUpTo32768", Options({"+", "/"}, 6, 32768, 1000), 1500},
+        SolveCase{"MinusTimesDivideSixUpTo32768", Options({"-", "*", "/"}, 6, 32768, 10), 1500},
+        SolveCase{"EveryOperatorFiveUpTo100", Options({"+", "-", "*", "/"}, 5, 100, 10)},
+        SolveCase{"PlusDivideFourUpTo1000", Options({"+", "/"}, 4, 1000, 1000)}),
+    [](const testing::TestParamInfo<SolveCase>& info) { return std::string(info.param.name); });
+
+TEST_P(SolveFirstTest, FindsExactlyTheFirstOperandsThatTryingEachFinds) {
+    const WorksheetSettings& settings = GetParam().settings;
+    const std::optional<LastOperandDraw> draw = LastOperandDraw::For(settings);
+    ASSERT_TRUE(draw);
+    const int32_t n = settings.operandCount;
+    const int32_t largest = std::min(settings.numberRange, 32768);
+    std::mt19937 random(11);
+    int32_t compared = 0;
+    int32_t withSolutions = 0;
+    for (int32_t trial = 0; trial < GetParam().trials; ++trial) {
+        // Small operands, large ones, or each one either.
+        const int32_t kind = trial % 3;
+        std::vector<int32_t> rest;
+        while (static_cast<int32_t>(rest.size()) < n - 1) {
+            const bool small = kind == 0 || (kind == 2 && random() % 2 == 0);
+            const auto width = static_cast<uint32_t>(small ? std::min(largest, 12) : largest);
+            const auto v = static_cast<int32_t>(random() % width) + 1;
+            if (std::find(rest.begin(), rest.end(), v) == rest.end()) rest.push_back(v);
+        }
+        std::string operators;
+        for (int32_t g = 0; g + 1 < n; ++g)
+            operators += settings.operators[random() % settings.operators.size()].front();
+        const std::optional<std::vector<int32_t>> found =
+            draw->AcceptableFirstOperands(rest, operators);
+        if (!found) continue;
+        ++compared;
+        const std::vector<int32_t> expected = TryingEachFirst(settings, rest, operators);
+        withSolutions += !expected.empty();
+        ASSERT_EQ(*found, expected) << operators;
+    }
+    EXPECT_GT(compared, GetParam().trials / 4);
+    EXPECT_GT(withSolutions, GetParam().trials / 100);
+}
+
 TEST(LastOperandDrawTest, OptionsWithTooManyPatternsOrUnknownOperatorsHaveNone) {
     EXPECT_FALSE(LastOperandDraw::For(Options({"+", "-", "*", "/"}, 10, 100, 10)));
     EXPECT_FALSE(LastOperandDraw::For(Options({"%"}, 3, 100, 10)));

@@ -124,6 +124,7 @@ protected:
         limits.search = search;
         limits.lanes = lanes;
         limits.drawLastBlind = drawLastBlind;
+        limits.solveFirst = solveFirst_;
         limits.laneHelperDelay = helperDelay_;
         std::map<std::string, int64_t> counts;
         for (int64_t sheet = 0; sheet < kSheets; ++sheet) {
@@ -146,6 +147,7 @@ protected:
     }
 
     std::chrono::milliseconds helperDelay_{10};
+    BlindPatterns solveFirst_;
     static constexpr int64_t kSheets = 1000;
     static constexpr int64_t kQuestions = kSheets * 100;
     ExpressionEvaluator evaluator_;
@@ -269,6 +271,22 @@ TEST_P(SolvedLastDistributionTest, LanesMixingSolvedAndBlindPatternsMatchTheExac
 
 TEST_P(SolvedLastDistributionTest, DrawsMixingSolvedAndBlindPatternsMatchTheExactProbabilities) {
     ExpectExactDistribution(CandidateSearch::SolvedLast, 23, BlindLanes::Never, EndsAsItBegins);
+}
+
+// The first operand solved for instead of the last, in every pattern where it resolves (all of
+// them, with numbers this small): the other operands drawn independently, each solution
+// weighted with the redraws' odds.
+TEST_P(SolvedLastDistributionTest, DrawsSolvingForTheFirstOperandMatchTheExactProbabilities) {
+    solveFirst_ = [](const std::string&) { return true; };
+    ExpectExactDistribution(CandidateSearch::SolvedLast, 25, BlindLanes::Never);
+}
+
+// Some patterns solving for the first operand and the others for the last, with a helper
+// thread drawing every other batch from the first on.
+TEST_P(SolvedLastDistributionTest, DrawsSolvingForEitherEndWithAHelperMatchTheExactProbabilities) {
+    solveFirst_ = EndsAsItBegins;
+    helperDelay_ = std::chrono::milliseconds(0);
+    ExpectExactDistribution(CandidateSearch::SolvedLast, 26, BlindLanes::Never);
 }
 
 TEST_P(SolvedLastDistributionTest, LaneSolvedDrawsWithAHelperThreadMatchTheExactProbabilities) {
