@@ -480,10 +480,9 @@ private:
         if (const BoundedSumDraw* bounded = Bounded()) return BoundedDraws(*bounded, until);
         if (!plainFirst) {
             if (const OperandPairDraw* pairs = SolvedPairs()) return PairDraws(*pairs, until);
-            if (const LastOperandDraw* first = SolvedFirst()) return SolvedLastDraws(*first, until);
+            if (const LastOperandDraw* last = SolvedLast()) return SolvedLastDraws(*last, until);
             if (const std::optional<LaneSetup> lanes = SolvedLanes())
                 return LaneSolvedDraws(*solvedLast_, *lanes, until);
-            if (const LastOperandDraw* last = SolvedLast()) return SolvedLastDraws(*last, until);
         }
         if (const std::optional<LaneSetup> lanes = Lanes()) return LaneDraws(*lanes, until);
         const uint64_t perCheck = nativeDecides_ ? kNativeCandidatesPerCheck : kCandidatesPerCheck;
@@ -659,16 +658,22 @@ private:
         return GenerationOutcome::Complete;
     }
 
-    // The draws with the last operand solved for, when the limits ask for them or (in Automatic
-    // runs, after the first stretch of plain blind draws) when they are much likelier to be
-    // kept than blind candidates.
+    // The draws with the last operand (or, in some patterns, the first) solved for, when the
+    // limits ask for them or (in Automatic runs, after the first stretch of plain blind draws)
+    // when they are much likelier to be kept than the lanes' candidates, or than blind ones
+    // where the lanes do not serve.
     const LastOperandDraw* SolvedLast() {
         const CandidateSearch search = limits_.search;
         if (search != CandidateSearch::Automatic && search != CandidateSearch::SolvedLast)
             return nullptr;
         if (!SolvedLastDraw()) return nullptr;
-        const double most = Lanes() ? kMostSolvedShareBesideLanes : kMostSolvedShare;
-        if (search == CandidateSearch::Automatic && solvedLast_->Share() > most) return nullptr;
+        if (search == CandidateSearch::Automatic) {
+            if (!nativeDecides_ || !Lanes()) {
+                if (solvedLast_->Share() > kMostSolvedShare) return nullptr;
+            } else if (solvedLast_->Share() * kSolvedDrawCost > LeastLaneShare()) {
+                return nullptr;
+            }
+        }
         return &*solvedLast_;
     }
 
@@ -737,19 +742,21 @@ private:
         return lanePatterns_ ? &*lanePatterns_ : nullptr;
     }
 
-    // In Automatic runs, the draws taken one at a time where they solve for the first operand of
-    // patterns whose last one cannot be (which the lanes can only draw blind), when that keeps
-    // them so much more often than the lanes' draws that they pay for their cost.
-    const LastOperandDraw* SolvedFirst() {
-        if (limits_.search != CandidateSearch::Automatic || !nativeDecides_) return nullptr;
-        if (!SolvedLastDraw() || !solvedLast_->SolvesFirst()) return nullptr;
-        double laneShare = 1;
-        if (Lanes()) {
-            if (const LastOperandDraw::LanePatterns* patterns = LanePatterns())
-                laneShare = patterns->share;
+    // The least share of the lanes' ways for these options, plain (with single terms kept below
+    // the answer range) or leaving the last operand open.
+    double LeastLaneShare() {
+        if (!leastLaneShare_) {
+            leastLaneShare_ = 1.0;
+            if (const std::optional<LaneSetup> lanes = Lanes()) {
+                leastLaneShare_ = LaneJudge(settings_, *lanes).Share();
+                if (const LastOperandDraw::LanePatterns* patterns = LanePatterns()) {
+                    leastLaneShare_ = std::min(*leastLaneShare_, patterns->share);
+                } else if (const std::optional<double> shared = solvedLast_->SharedBound()) {
+                    leastLaneShare_ = std::min(*leastLaneShare_, *shared);
+                }
+            }
         }
-        if (solvedLast_->Share() * kSolvedDrawCost > laneShare) return nullptr;
-        return &*solvedLast_;
+        return *leastLaneShare_;
     }
 
     // Draws that leave the last operand open, eight at a time, as Blind does. A hit is a rest
@@ -1170,12 +1177,12 @@ private:
     // Such draws in a batch for each block of eight lanes it stands for: a few milliseconds for
     // the largest batch.
     static constexpr uint64_t kSolvedDrawsPerBlock = 2;
-    // What such a draw costs, in lane candidates.
+    // What such a draw costs, in lane candidates: they replace the lanes where a kept one is
+    // that much likelier than a kept lane.
     static constexpr double kSolvedDrawCost = 40;
-    // They replace blind draws when a kept one is this much likelier than a blind candidate's
-    // acceptance, or more: a draw costs about as much as this many lane candidates (or, beside
-    // the scalar blind loop, blind candidates).
-    static constexpr double kMostSolvedShareBesideLanes = 1.0 / 40;
+    // Without the lanes, they replace blind draws when a kept one is this much likelier than a
+    // blind candidate's acceptance, or more: a draw costs about as much as this many blind
+    // candidates.
     static constexpr double kMostSolvedShare = 1.0 / 8;
     // Solved in the lanes, a draw costs about a lane candidate, and little more where most
     // rests cannot reach the range.
@@ -1235,6 +1242,7 @@ private:
     Clock::duration laneTime_{};
     uint64_t laneCount_ = 0;
     double plainLaneShare_ = 1;
+    std::optional<double> leastLaneShare_;
     std::optional<LastOperandDraw> solvedLast_;
     bool quotientsTried_ = false;
     std::optional<QuotientDraw> quotients_;
