@@ -133,6 +133,28 @@ TEST(LastOperandDrawTest, ATermSubtractedFromASumThatCancelledKeepsItsSign) {
     EXPECT_EQ(draw->AcceptableLastOperands(rest, "*-*-/+/*"), expected);
 }
 
+// `count` distinct operands: small ones (up to 12) for kind 0, any up to `largest` for kind 1,
+// and for kind 2 each one either.
+std::vector<int32_t> RandomOperands(std::mt19937& random, int32_t count, int32_t largest,
+                                    int32_t kind) {
+    std::vector<int32_t> operands;
+    while (static_cast<int32_t>(operands.size()) < count) {
+        const bool small = kind == 0 || (kind == 2 && random() % 2 == 0);
+        const auto width = static_cast<uint32_t>(small ? std::min(largest, 12) : largest);
+        const auto v = static_cast<int32_t>(random() % width) + 1;
+        if (std::find(operands.begin(), operands.end(), v) == operands.end()) operands.push_back(v);
+    }
+    return operands;
+}
+
+// An operator for each of the n - 1 gaps, from the options' list.
+std::string RandomOperators(std::mt19937& random, const WorksheetSettings& settings) {
+    std::string operators;
+    for (int32_t g = 0; g + 1 < settings.operandCount; ++g)
+        operators += settings.operators[random() % settings.operators.size()].front();
+    return operators;
+}
+
 // The last operands that the solving finds are exactly those that trying every value finds,
 // on random rests of each pattern, many with small operands so that fractions often cancel
 // (1/2+3/2, 1/49*49 and the like).
@@ -172,15 +194,8 @@ TEST_P(SolveLastTest, FindsExactlyTheLastOperandsThatTryingEachFinds) {
     std::mt19937 random(7);
     int32_t withSolutions = 0;
     for (int32_t trial = 0; trial < GetParam().trials; ++trial) {
-        const int32_t small = trial % 2 == 0 ? std::min(largest, 12) : largest;
-        std::vector<int32_t> rest;
-        while (static_cast<int32_t>(rest.size()) < n - 1) {
-            const auto v = static_cast<int32_t>(random() % static_cast<uint32_t>(small)) + 1;
-            if (std::find(rest.begin(), rest.end(), v) == rest.end()) rest.push_back(v);
-        }
-        std::string operators;
-        for (int32_t g = 0; g + 1 < n; ++g)
-            operators += settings.operators[random() % settings.operators.size()].front();
+        const std::vector<int32_t> rest = RandomOperands(random, n - 1, largest, trial % 2);
+        const std::string operators = RandomOperators(random, settings);
         const std::vector<int32_t> expected = TryingEach(settings, rest, operators);
         withSolutions += !expected.empty();
         ASSERT_EQ(draw->AcceptableLastOperands(rest, operators), expected) << operators;
@@ -249,18 +264,8 @@ TEST_P(SolveFirstTest, FindsExactlyTheFirstOperandsThatTryingEachFinds) {
     int32_t compared = 0;
     int32_t withSolutions = 0;
     for (int32_t trial = 0; trial < GetParam().trials; ++trial) {
-        // Small operands, large ones, or each one either.
-        const int32_t kind = trial % 3;
-        std::vector<int32_t> rest;
-        while (static_cast<int32_t>(rest.size()) < n - 1) {
-            const bool small = kind == 0 || (kind == 2 && random() % 2 == 0);
-            const auto width = static_cast<uint32_t>(small ? std::min(largest, 12) : largest);
-            const auto v = static_cast<int32_t>(random() % width) + 1;
-            if (std::find(rest.begin(), rest.end(), v) == rest.end()) rest.push_back(v);
-        }
-        std::string operators;
-        for (int32_t g = 0; g + 1 < n; ++g)
-            operators += settings.operators[random() % settings.operators.size()].front();
+        const std::vector<int32_t> rest = RandomOperands(random, n - 1, largest, trial % 3);
+        const std::string operators = RandomOperators(random, settings);
         const std::optional<std::vector<int32_t>> found =
             draw->AcceptableFirstOperands(rest, operators);
         if (!found) continue;
