@@ -542,13 +542,11 @@ bool LastOperandDraw::Resolvable(const std::string& operators) const {
     return margin > 0 && leastTerm * margin > 4 * answerRange_ * kUnitRoundoff;
 }
 
-bool LastOperandDraw::FirstResolvable(const std::string& operators) const {
-    // The first term is a times the quotient of its other operands, at least largest^-k with k
+double LastOperandDraw::FirstRounding(const std::string& operators, double& step) const {
+    // The first term is a times the quotient k of its other operands, at least largest^-d with d
     // divisions, so first operands a step apart differ by at least that much in exact value.
     // Every step of the chain rounds by at most 2^-53 of a value no larger than the sum of the
-    // largest size each term can reach, and there are fewer than 2n steps; two exact values
-    // more than twice that bound apart cannot round to one whole number. Four times, for
-    // safety.
+    // largest size each term can reach, and there are fewer than 2n steps.
     const double largest = largest_;
     double magnitude = 0;
     double termMost = largest;
@@ -566,8 +564,15 @@ bool LastOperandDraw::FirstResolvable(const std::string& operators) const {
         }
     }
     magnitude += termMost;
-    const double step = std::pow(largest, -firstDivisions) * (1 - 0x1p-40);
-    const double error = 2.0 * n_ * 0x1p-53 * (magnitude + answerRange_);
+    step = std::pow(largest, -firstDivisions) * (1 - 0x1p-40);
+    return 2.0 * n_ * 0x1p-53 * (magnitude + answerRange_);
+}
+
+bool LastOperandDraw::FirstResolvable(const std::string& operators) const {
+    // Two exact values more than twice the rounding bound apart cannot round to one whole
+    // number; four times that, for safety (SolveFirst counts on a step of eight bounds).
+    double step = 0;
+    const double error = FirstRounding(operators, step);
     return step > 4 * 2 * error;
 }
 
@@ -864,6 +869,10 @@ void LastOperandDraw::SolveFirst(const std::string& operators, std::vector<int32
             chain.Take(operators[static_cast<size_t>(k - 1)], operands[static_cast<size_t>(k)]);
         return chain.Value();
     };
+    const auto take = [&](int32_t a) {
+        if (std::find(operands.begin() + 1, operands.end(), a) == operands.end())
+            solutions.push_back(a);
+    };
     // The first term enters the sum with a plus sign and rounding is monotone, so the value
     // never falls as a grows.
     const double atLeast = value(1);
@@ -873,17 +882,40 @@ void LastOperandDraw::SolveFirst(const std::string& operators, std::vector<int32
     const double most = std::min<double>(answerRange_ - 1, std::floor(atMost));
     // Each whole value from at most one a: no more solutions than such values.
     if (most - least + 1 <= enough) return;
-    const double slope = (atMost - atLeast) / (largest_ - 1);
+
+    // In exact arithmetic the value is a k + r: k the quotient of the first term's other
+    // operands, r the other terms' sum (the value at a = 0). Each is worked out here within
+    // the rounding bound e, which is at most an eighth of k (see FirstResolvable), so the a
+    // that gives a whole j lies within a quarter of (j - r) / k.
+    double step = 0;
+    const double e = FirstRounding(operators, step);
+    double k = 1;
+    bool wholeFactor = true;
+    for (int32_t g = 0; g + 1 < n_; ++g) {
+        const char op = operators[static_cast<size_t>(g)];
+        if (op == '+' || op == '-') break;
+        const auto x = static_cast<double>(operands[static_cast<size_t>(g + 1)]);
+        k = op == '*' ? k * x : k / x;
+        wholeFactor = wholeFactor && op == '*';
+    }
+    const double r = value(0);
+    if (wholeFactor) {
+        // a k is whole, so the value can be whole only where r lies within 2e of a whole
+        // number; then each a whose value lies in range is tried.
+        if (std::abs(r - std::nearbyint(r)) > 2 * e) return;
+        const auto from = static_cast<int32_t>(std::max(1.0, std::floor((least - r) / k) - 1));
+        const auto to =
+            static_cast<int32_t>(std::min<double>(largest_, std::ceil((most - r) / k) + 1));
+        for (int32_t a = from; a <= to; ++a) {
+            if (IsAcceptableValue(value(a), answerRange_)) take(a);
+        }
+        return;
+    }
     for (double j = least; j <= most; ++j) {
-        // The straight line through the ends puts a close to where it is; the search then
-        // gallops out from there.
-        double guess = slope > 0 ? 1 + (j - atLeast) / slope : 1;
-        guess = std::clamp(guess, 1.0, static_cast<double>(largest_));
-        const int32_t a = FirstWhereNear(1, largest_, static_cast<int32_t>(std::lround(guess)),
-                                         [&](int32_t y) { return value(y) >= j; });
-        if (a > largest_ || value(a) != j) continue;
-        if (std::find(operands.begin() + 1, operands.end(), a) == operands.end())
-            solutions.push_back(a);
+        const double near = (j - r) / k;
+        const double a = std::nearbyint(near);
+        if (std::abs(near - a) > 0.3 || a < 1 || a > largest_) continue;
+        if (value(static_cast<int32_t>(a)) == j) take(static_cast<int32_t>(a));
     }
 }
 

@@ -137,6 +137,9 @@ private:
     bool Resolvable(const std::string& operators) const;
     // Whether distinct first operands give distinct whole values for every rest of the pattern.
     bool FirstResolvable(const std::string& operators) const;
+    // A bound on how far the chain's rounded value lies from its exact one, for any operands of
+    // the pattern; `step` is set to the least exact step between consecutive first operands.
+    double FirstRounding(const std::string& operators, double& step) const;
     // The proposal of a pattern whose first operand is solved for, from `feed`'s words.
     template <typename Feed>
     bool DrawFirst(Feed& feed, size_t pattern, const std::string& operators,
