@@ -72,56 +72,11 @@ bool ReadNumber(const char*& p, const char* end, double& value) {
     return true;
 }
 
-// A chain of whole numbers joined by + - * / alone, which is what generated questions are, in
-// one pass without parenthesis levels: the same operations in the same order as the loop below.
-// Nothing where anything else appears (parentheses, blanks, fractions, a leading zero, a long
-// number, a misplaced operator); the loop below then decides.
-std::optional<double> EvaluateChain(const char* p, const char* const end) {
-    double sum = 0;
-    double term = 0;
-    char addOp = 0;
-    char mulOp = 0;
-    for (;;) {
-        if (p == end || !IsDigit(*p)) return std::nullopt;
-        if (*p == '0' && p + 1 != end && IsDigit(p[1])) return std::nullopt;
-        const char* const start = p;
-        uint64_t mantissa = 0;
-        while (p != end && IsDigit(*p))
-            mantissa = mantissa * 10 + static_cast<uint64_t>(*p++ - '0');
-        if (p - start > kMaxDigits) return std::nullopt;
-        const auto value = static_cast<double>(mantissa);
-        if (mulOp == 0) {
-            term = value;
-        } else {
-            term = mulOp == '*' ? term * value : term / value;
-        }
-        if (p == end) {
-            if (addOp == 0) return term;
-            return addOp == '+' ? sum + term : sum - term;
-        }
-        const char op = *p++;
-        if (op == '*' || op == '/') {
-            mulOp = op;
-        } else if (op == '+' || op == '-') {
-            if (addOp == 0) {
-                sum = term;
-            } else {
-                sum = addOp == '+' ? sum + term : sum - term;
-            }
-            addOp = op;
-            mulOp = 0;
-        } else {
-            return std::nullopt;
-        }
-    }
-}
-
 }  // namespace
 
 std::optional<double> EvaluatePlainArithmetic(std::string_view expression) {
     const char* p = expression.data();
     const char* const end = p + expression.size();
-    if (const std::optional<double> value = EvaluateChain(p, end)) return value;
     Level levels[kMaxNesting + 1];  // only levels[0..depth] are in use
     int depth = 0;
     levels[0] = Level{0, 0, 0, 0};
