@@ -480,9 +480,15 @@ private:
         if (const BoundedSumDraw* bounded = Bounded()) return BoundedDraws(*bounded, until);
         if (!plainFirst) {
             if (const OperandPairDraw* pairs = SolvedPairs()) return PairDraws(*pairs, until);
-            if (const LastOperandDraw* last = SolvedLast()) return SolvedLastDraws(*last, until);
+            // Automatic runs take the draws one at a time first where they beat the lanes; runs
+            // that ask for them take the lanes where the limits ask for those too.
+            if (limits_.search == CandidateSearch::Automatic) {
+                if (const LastOperandDraw* last = SolvedLast())
+                    return SolvedLastDraws(*last, until);
+            }
             if (const std::optional<LaneSetup> lanes = SolvedLanes())
                 return LaneSolvedDraws(*solvedLast_, *lanes, until);
+            if (const LastOperandDraw* last = SolvedLast()) return SolvedLastDraws(*last, until);
         }
         if (const std::optional<LaneSetup> lanes = Lanes()) return LaneDraws(*lanes, until);
         const uint64_t perCheck = nativeDecides_ ? kNativeCandidatesPerCheck : kCandidatesPerCheck;
