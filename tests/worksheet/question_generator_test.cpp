@@ -422,6 +422,19 @@ TEST_F(QuestionGeneratorTest, RareDifferencesAreDrawnFromTheirBoundedSums) {
     for (const Chain& chain : chains) EXPECT_EQ(chain.operators, "--------");
 }
 
+TEST_F(QuestionGeneratorTest, SumsThatRoundASmallLastTermAwaySolveForTheirFirstNumber) {
+    // 7+5/20000/30000/25000/31000 is exactly 7: the quotient is far below what the sum can
+    // show. With answers below 10 from numbers up to 32768, about one blind draw in 50 million
+    // is such a question, and the lanes that solve for the last number need some 200 million
+    // for a sheet; solving for the first number keeps about one proposal in 16,000.
+    const WorksheetSettings settings = Options({"+", "/"}, 6, 32768, 10);
+    GenerationLimits limits;
+    limits.timeBudget = std::chrono::minutes(2);
+    const GenerationResult result = GenerateQuestions(settings, evaluator_, limits);
+    CheckQuestions(result, settings);
+    EXPECT_LT(result.candidates, uint64_t{100'000'000});
+}
+
 TEST_F(QuestionGeneratorTest, TooStrictRunStopsAndSaysSo) {
     // Sums of nine distinct numbers up to 32768 and their quotients that come to exactly 1
     // exist (24/4/12+6/3/8+20/5/16), but so rarely that neither blind draws nor the exact
