@@ -454,6 +454,7 @@ std::optional<LastOperandDraw> LastOperandDraw::For(const WorksheetSettings& set
     std::string operators(static_cast<size_t>(draw.n_ - 1), '+');
     std::vector<double> probability(patterns, 1.0);
     draw.firstSolved_.assign(patterns, 0);
+    draw.firstRounding_.assign(patterns, 0.0);
     double total = 0;
     for (size_t p = 0; p < patterns; ++p) {
         size_t digits = p;
@@ -467,8 +468,11 @@ std::optional<LastOperandDraw> LastOperandDraw::For(const WorksheetSettings& set
         draw.bound_[p] = blind ? 1.0 : draw.PatternBound(operators);
         total += probability[p] * draw.bound_[p];
         const bool wanted = solveFirst ? solveFirst(operators) : draw.bound_[p] >= 1;
-        if (!blind && wanted && firstBound < 1 && draw.FirstResolvable(operators))
+        if (!blind && wanted && firstBound < 1 && draw.FirstResolvable(operators)) {
             draw.firstSolved_[p] = 1;
+            double step = 0;
+            draw.firstRounding_[p] = draw.FirstRounding(operators, step);
+        }
     }
     // Where every pattern is solved for and only a few have a lower bound than the others (such
     // as quotients alone among products and quotients), all may share the highest: a bound
@@ -835,7 +839,8 @@ bool LastOperandDraw::DrawFirst(Feed& feed, size_t pattern, const std::string& o
     thread_local std::vector<int32_t> solutions;
     thread_local std::vector<double> weights;
     // Each solution weighs at most heaviestFirst_: too few of them cannot reach `keep`.
-    SolveFirst(operators, operands, solutions, keep * bound / heaviestFirst_);
+    SolveFirst(operators, operands, firstRounding_[pattern], solutions,
+               keep * bound / heaviestFirst_);
     if (solutions.empty()) return false;
     // a with w(a) / 32768 times the RedrawFactor of the whole candidate, which turns the
     // independent draws into the blind draw's odds.
@@ -861,7 +866,7 @@ bool LastOperandDraw::DrawFirst(Feed& feed, size_t pattern, const std::string& o
 }
 
 void LastOperandDraw::SolveFirst(const std::string& operators, std::vector<int32_t>& operands,
-                                 std::vector<int32_t>& solutions, double enough) const {
+                                 double e, std::vector<int32_t>& solutions, double enough) const {
     solutions.clear();
     const auto value = [&](int32_t a) {
         ChainValue chain(a);
@@ -887,8 +892,6 @@ void LastOperandDraw::SolveFirst(const std::string& operators, std::vector<int32
     // operands, r the other terms' sum (the value at a = 0). Each is worked out here within
     // the rounding bound e, which is at most an eighth of k (see FirstResolvable), so the a
     // that gives a whole j lies within a quarter of (j - r) / k.
-    double step = 0;
-    const double e = FirstRounding(operators, step);
     double k = 1;
     bool wholeFactor = true;
     for (int32_t g = 0; g + 1 < n_; ++g) {
@@ -927,7 +930,8 @@ std::optional<std::vector<int32_t>> LastOperandDraw::AcceptableFirstOperands(
     std::vector<int32_t> operands{0};
     operands.insert(operands.end(), rest.begin(), rest.end());
     std::vector<int32_t> solutions;
-    SolveFirst(operators, operands, solutions, -1);
+    double step = 0;
+    SolveFirst(operators, operands, FirstRounding(operators, step), solutions, -1);
     return solutions;
 }
 

@@ -146,8 +146,8 @@ private:
                    std::vector<int32_t>& operands) const;
     // The first operands from 1 to largest_, not among operands 2 to n (in place in
     // `operands`), for which the chain is acceptable; none as soon as there provably are no
-    // more than `enough` of them.
-    void SolveFirst(const std::string& operators, std::vector<int32_t>& operands,
+    // more than `enough` of them. `e` is the pattern's FirstRounding.
+    void SolveFirst(const std::string& operators, std::vector<int32_t>& operands, double e,
                     std::vector<int32_t>& solutions, double enough) const;
     // The values of x from 1 to largest_, not among the rest, for which the chain is acceptable;
     // none as soon as there provably are no more than `enough` of them (for a resolvable
@@ -168,6 +168,7 @@ private:
     // solved for or drawn blind), and whether it solves for the first operand.
     std::vector<double> drawBound_;
     std::vector<uint8_t> firstSolved_;
+    std::vector<double> firstRounding_;  // FirstRounding where the first operand is solved for
     bool solvesFirst_ = false;
     // Walker's alias tables for drawing a pattern by its blind probability times its bound.
     void BuildAlias();
