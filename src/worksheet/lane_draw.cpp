@@ -85,7 +85,7 @@ uint64_t DrawLaneBlocks(const LaneSetup& setup, LaneRandom& random, uint64_t blo
 
 int32_t PairWords(const PairLaneSetup& setup) {
     const int32_t operatorDraws = setup.operatorWidth > 1 ? setup.operandCount - 1 : 0;
-    return (operatorDraws + setup.operandCount - 2 + 3) / 4 + 1;
+    return (operatorDraws + setup.operandCount - setup.solved + 3) / 4 + 1;
 }
 
 uint64_t DrawPairLaneBlocks(const PairLaneSetup& setup, LaneRandom& random, uint64_t blocks,

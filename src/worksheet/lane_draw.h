@@ -117,12 +117,12 @@ struct LaneHit {
     uint8_t positions[kLaneMostOperands - 1] = {};
 };
 
-// Proposals that solve for a pair of operands (see OperandPairDraw), judged eight at a time up
-// to the point where most are turned down: each lane takes kPairWords 64-bit random words of its
-// SplitMix64 sequence a proposal, draws from them the gaps' operators (15 bits each, four to a
-// word, where the list has more than one) and then the rest's operands, and takes its last word
-// for the whole value j and the level. A lane is a hit when some product of the pair could give
-// j; the caller then completes its proposal from the same words.
+// Proposals that solve for two or three operands of one kind (see OperandPairDraw), judged eight
+// at a time up to the point where most are turned down: each lane takes PairWords 64-bit random
+// words of its SplitMix64 sequence a proposal, draws from them the gaps' operators (15 bits each,
+// four to a word, where the list has more than one) and then the rest's operands, and takes its
+// last word for the whole value j and the level. A lane is a hit when some product of the solved
+// operands could give j; the caller then completes its proposal from the same words.
 inline constexpr int32_t kMostPairWords = 5;
 
 struct PairLaneSetup {
@@ -133,8 +133,12 @@ struct PairLaneSetup {
     // Per pattern (bit g set where gap g divides): bit i set where the rest's operand i is a
     // factor, and bit 8 where the pair is one of divisors.
     const uint64_t* patterns = nullptr;
-    double wholes = 1;       // W: j runs from 1 to W
-    double mostProduct = 2;  // the largest product of a pair
+    double wholes = 1;        // W: j runs from 1 to W
+    int32_t solved = 2;       // the operands solved for together: 2, or 3 where operandCount >= 5
+    double leastProduct = 2;  // the least and the largest product of the solved operands
+    double mostProduct = 2;
+    // How near a whole number, relative to it, the product that could give j must come.
+    double nearness = 0x1p-45;
 };
 
 // How many random words one pair proposal takes.

@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <cmath>
 
+#include "worksheet/product_triples.h"
+
 namespace {
 
 // The least and the most operands a question may have here: the pair needs a third operand,
-// and the patterns number 2^(n - 1).
+// and the patterns number 2^(n - 1). With five, one kind has three.
 constexpr int32_t kLeastOperands = 3;
+constexpr int32_t kLeastOperandsForThree = 5;
 constexpr int32_t kMostOperands = 9;
 // Beyond this many whole values, W times a pair's weight could lose its last units in a double.
 constexpr int32_t kMostWholes = 1 << 20;
@@ -18,6 +21,14 @@ constexpr int32_t kLargestCounted = 2048;
 // product: 278, for 21621600. Counted over every pair once (5.4e8 of them, some seconds); the
 // tests count it again. No smaller largest number has more.
 constexpr uint32_t kMostPairsOfAnyDraw = 278;
+
+// The blind draw's weights of a group's operands, multiplied.
+double GroupWeight(const DrawOdds& odds, const int32_t* group, int32_t size) {
+    double weight = 1;
+    for (int32_t i = 0; i < size; ++i)
+        weight *= odds.operandWeight[static_cast<size_t>(group[i] - 1)];
+    return weight;
+}
 
 }  // namespace
 
@@ -40,11 +51,14 @@ uint32_t OperandPairDraw::MostPairsOfOneProduct(int32_t largest) {
     return 2u * most;
 }
 
-std::optional<OperandPairDraw> OperandPairDraw::For(const WorksheetSettings& settings) {
+std::optional<OperandPairDraw> OperandPairDraw::For(const WorksheetSettings& settings,
+                                                    int32_t solved) {
     const int32_t n = settings.operandCount;
     if (n < kLeastOperands || n > kMostOperands) return std::nullopt;
     if (settings.answerRange < 2 || settings.answerRange - 1 > kMostWholes) return std::nullopt;
     if (settings.operators.empty() || settings.operators.size() > 8) return std::nullopt;
+    if (solved != 0 && solved != 2 && solved != 3) return std::nullopt;
+    if (solved == 3 && n < kLeastOperandsForThree) return std::nullopt;
     OperandPairDraw draw;
     draw.operatorWidth_ = 0;
     for (const std::string& symbol : settings.operators) {
@@ -58,6 +72,25 @@ std::optional<OperandPairDraw> OperandPairDraw::For(const WorksheetSettings& set
     draw.n_ = n;
     draw.wholes_ = settings.answerRange - 1;
 
+    const double heaviest =
+        *std::max_element(draw.odds_.operandWeight.begin(), draw.odds_.operandWeight.end());
+    const double redraws = MostRedrawFactor(draw.odds_, n);
+    const double top = draw.largest_;
+    const double pairSlot = MostPairsOfOneProduct(draw.largest_) * heaviest * heaviest * redraws;
+    const double tripleSlot =
+        MostTriplesOfOneProduct(draw.largest_) * heaviest * heaviest * heaviest * redraws;
+    if (solved == 0) {
+        // A proposal's share is W Q / 32768^g; a hit of three costs more to complete.
+        const bool three =
+            n >= kLeastOperandsForThree && tripleSlot > 0 && 2 * tripleSlot / kDrawSpan < pairSlot;
+        solved = three ? 3 : 2;
+    }
+    draw.solved_ = solved;
+    draw.slot_ = solved == 3 ? tripleSlot : pairSlot;
+    draw.mostProduct_ = solved == 3 ? top * (top - 1) * (top - 2) : top * (top - 1);
+    // See PairProduct: a product of three reaches 2^45, where m * 2^-46 would reach 1/2.
+    draw.nearness_ = solved == 3 ? 0x1p-48 : 0x1p-46;
+
     const size_t patterns = size_t{1} << (n - 1);
     draw.patterns_.resize(patterns);
     for (size_t mask = 0; mask < patterns; ++mask) {
@@ -67,12 +100,12 @@ std::optional<OperandPairDraw> OperandPairDraw::For(const WorksheetSettings& set
         for (int32_t k = 1; k < n; ++k) {
             ((mask >> (k - 1)) & 1u) != 0 ? divided.push_back(k) : multiplied.push_back(k);
         }
-        pattern.dividedPair = divided.size() >= 2;
+        pattern.dividedPair = divided.size() >= static_cast<size_t>(solved);
         const std::vector<int32_t>& kind = pattern.dividedPair ? divided : multiplied;
-        pattern.first = kind[kind.size() - 2];
-        pattern.second = kind.back();
+        std::copy(kind.end() - solved, kind.end(), pattern.solved);
         for (int32_t k = 0; k < n; ++k) {
-            if (k == pattern.first || k == pattern.second) continue;
+            if (std::find(pattern.solved, pattern.solved + solved, k) != pattern.solved + solved)
+                continue;
             const bool factor = k == 0 || ((mask >> (k - 1)) & 1u) == 0;
             pattern.restMultiplied |= uint32_t{factor} << pattern.rest.size();
             pattern.rest.push_back(k);
@@ -80,11 +113,7 @@ std::optional<OperandPairDraw> OperandPairDraw::For(const WorksheetSettings& set
         pattern.restCount = static_cast<int32_t>(pattern.rest.size());
     }
 
-    const double heaviest =
-        *std::max_element(draw.odds_.operandWeight.begin(), draw.odds_.operandWeight.end());
-    draw.slot_ = MostPairsOfOneProduct(draw.largest_) * heaviest * heaviest *
-                 MostRedrawFactor(draw.odds_, n);
-    draw.mostProduct_ = static_cast<double>(draw.largest_) * (draw.largest_ - 1);
+    draw.heaviestGroup_ = heaviest * heaviest * (solved == 3 ? heaviest : 1.0) * redraws;
     draw.patternWords_.resize(patterns);
     for (size_t mask = 0; mask < patterns; ++mask) {
         const Pattern& pattern = draw.patterns_[mask];
@@ -95,11 +124,14 @@ std::optional<OperandPairDraw> OperandPairDraw::For(const WorksheetSettings& set
     draw.lanes_.dividingPositions = draw.dividingPositions_;
     draw.lanes_.operandWidth = static_cast<uint32_t>(draw.largest_);
     draw.lanes_.wholes = draw.wholes_;
+    draw.lanes_.solved = solved;
+    draw.lanes_.leastProduct = solved == 3 ? 6 : 2;
     draw.lanes_.mostProduct = draw.mostProduct_;
+    draw.lanes_.nearness = draw.nearness_;
     draw.words_ = PairWords(draw.lanes_);
     draw.operatorResidue_ = Residue(draw.operatorWidth_);
     draw.operandResidue_ = Residue(static_cast<uint32_t>(draw.largest_));
-    draw.share_ = draw.wholes_ * draw.slot_ / (double{kDrawSpan} * kDrawSpan);
+    draw.share_ = draw.wholes_ * draw.slot_ / std::pow(double{kDrawSpan}, solved);
     return draw;
 }
 
@@ -111,9 +143,9 @@ const OperandPairDraw::Pattern& OperandPairDraw::PatternOf(const std::string& op
     return patterns_[mask];
 }
 
-std::pair<int32_t, int32_t> OperandPairDraw::PairPositions(const std::string& operators) const {
+std::vector<int32_t> OperandPairDraw::SolvedPositions(const std::string& operators) const {
     const Pattern& pattern = PatternOf(operators);
-    return {pattern.first, pattern.second};
+    return std::vector<int32_t>(pattern.solved, pattern.solved + solved_);
 }
 
 void OperandPairDraw::TakeRest(const Pattern& pattern, int32_t i, double v, double& factors,
@@ -127,8 +159,9 @@ void OperandPairDraw::TakeRest(const Pattern& pattern, int32_t i, double v, doub
 uint64_t OperandPairDraw::PairProduct(const Pattern& pattern, double factors, double divisors,
                                       int32_t whole) const {
     // The chain's value is within 8 roundings of the exact factors * m / divisors (or
-    // factors / (divisors * m)), and the quotient here within 15 more of the exact one: far
-    // within m * 2^-46 of a whole m that can give j, and never so near a half.
+    // factors / (divisors * m)), and the quotient here within 7 more of the exact one: within
+    // m * 2^-49 of a whole m that can give j, and so within nearness_ (m * 2^-46 for a pair,
+    // m * 2^-48 for three), which for every m below 2^45 is far from a half.
     //
     // The kind of pair falls at random from one proposal to the next; it is chosen without a
     // branch, so that the proposals' arithmetic can overlap.
@@ -139,10 +172,10 @@ uint64_t OperandPairDraw::PairProduct(const Pattern& pattern, double factors, do
     // Rounded to the nearest whole number by the addition of 2^52, exactly where it matters
     // (below 2^51); a larger value stays large and is turned down below.
     const double m = (wanted + 0x1p52) - 0x1p52;
-    const bool near = std::fabs(wanted - m) <= wanted * 0x1p-46;
-    // Every whole m from 2 to the most pairs' product is below 2^31, where the conversion is
-    // exact.
-    if (!(near & (m >= 2) & (m <= mostProduct_))) return 0;
+    const bool near = std::fabs(wanted - m) <= wanted * nearness_;
+    // Every whole m up to the most product is below 2^45, where the conversion is exact.
+    const double least = solved_ == 3 ? 6 : 2;
+    if (!(near & (m >= least) & (m <= mostProduct_))) return 0;
     return static_cast<uint64_t>(m);
 }
 
@@ -193,20 +226,39 @@ void OperandPairDraw::ForEachPair(uint64_t m, const Visit& visit) const {
 }
 
 template <typename Visit>
-void OperandPairDraw::ForEachPairOfValue(const Pattern& pattern, uint64_t m, int32_t j,
-                                         std::vector<int32_t>& operands,
-                                         const std::string& operators, const Visit& visit) const {
-    ForEachPair(m, [&](int32_t x, int32_t y) {
+void OperandPairDraw::ForEachGroupOfValue(const Pattern& pattern, uint64_t m, int32_t j,
+                                          std::vector<int32_t>& operands,
+                                          const std::string& operators, const Visit& visit) const {
+    // Each group in place, the rest checked for repeats and the chain for exactly j: each
+    // acceptable group belongs to its own value's slot alone.
+    const auto tryGroup = [&](const int32_t* group) {
         for (const int32_t k : pattern.rest) {
             const int32_t v = operands[static_cast<size_t>(k)];
-            if (v == x || v == y) return;
+            for (int32_t i = 0; i < solved_; ++i) {
+                if (v == group[i]) return false;
+            }
         }
-        operands[static_cast<size_t>(pattern.first)] = x;
-        operands[static_cast<size_t>(pattern.second)] = y;
+        for (int32_t i = 0; i < solved_; ++i)
+            operands[static_cast<size_t>(pattern.solved[i])] = group[i];
         ChainValue chain(operands[0]);
         for (size_t g = 0; g < operators.size(); ++g) chain.Take(operators[g], operands[g + 1]);
-        // Exactly j: each acceptable pair belongs to its own value's slot alone.
-        if (chain.Value() == j) visit(x, y);
+        return chain.Value() == j && visit(group);
+    };
+    if (solved_ == 2) {
+        bool done = false;
+        ForEachPair(m, [&](int32_t x, int32_t y) {
+            const int32_t group[2] = {x, y};
+            if (!done) done = tryGroup(group);
+        });
+        return;
+    }
+    ProductFactors factors;
+    if (!FactorWithin(m, largest_, factors)) return;
+    thread_local std::vector<uint32_t> divisors;
+    DivisorsUpTo(factors, largest_, divisors);
+    ForEachTriple(m, largest_, divisors, [&](int32_t x, int32_t y, int32_t z) {
+        const int32_t group[3] = {x, y, z};
+        return tryGroup(group);
     });
 }
 
@@ -281,6 +333,16 @@ bool OperandPairDraw::Complete(const uint64_t* words, std::vector<int32_t>& oper
     const double within = (scaled - below) * slot_;
     const uint64_t m = PairProduct(pattern, factors, divisors, j);
     if (m == 0) return false;
+    // Most values' groups weigh far less than the level's bound: where a bound on their count is
+    // below the level, no group can pass it. The bound from m's small factors needs no
+    // factoring, and the count from its exponents no chain.
+    if (solved_ == 3) {
+        if (within >= TriplesBound(m) * heaviestGroup_) return false;
+        ProductFactors primes;
+        if (!FactorWithin(m, largest_, primes)) return false;
+        if (within >= static_cast<double>(CountTriples(primes, m, largest_)) * heaviestGroup_)
+            return false;
+    }
 
     operators.resize(static_cast<size_t>(n_ - 1));
     for (int32_t g = 0; g < n_ - 1; ++g)
@@ -289,22 +351,21 @@ bool OperandPairDraw::Complete(const uint64_t* words, std::vector<int32_t>& oper
     for (int32_t i = 0; i < pattern.restCount; ++i)
         operands[static_cast<size_t>(pattern.rest[static_cast<size_t>(i)])] = rest[i];
     double weight = 0;
-    std::pair<int32_t, int32_t> kept{0, 0};
-    ForEachPairOfValue(pattern, m, j, operands, operators, [&](int32_t x, int32_t y) {
-        if (kept.first != 0) return;
-        weight += static_cast<double>(odds_.operandWeight[static_cast<size_t>(x - 1)]) *
-                  odds_.operandWeight[static_cast<size_t>(y - 1)] *
-                  RedrawFactor(odds_, operands.data(), n_);
-        if (within < weight) kept = {x, y};
+    int32_t kept[3] = {};
+    ForEachGroupOfValue(pattern, m, j, operands, operators, [&](const int32_t* group) {
+        weight += RedrawFactor(odds_, operands.data(), n_) * GroupWeight(odds_, group, solved_);
+        if (within >= weight) return false;
+        std::copy(group, group + solved_, kept);
+        return true;
     });
-    if (kept.first == 0) return false;
-    // The walk went on past the kept pair, putting later ones in place.
-    operands[static_cast<size_t>(pattern.first)] = kept.first;
-    operands[static_cast<size_t>(pattern.second)] = kept.second;
+    if (kept[0] == 0) return false;
+    // A pair's walk went on past the kept pair, putting later ones in place.
+    for (int32_t i = 0; i < solved_; ++i)
+        operands[static_cast<size_t>(pattern.solved[i])] = kept[i];
     return true;
 }
 
-std::vector<std::pair<int32_t, int32_t>> OperandPairDraw::AcceptablePairs(
+std::vector<std::vector<int32_t>> OperandPairDraw::AcceptableGroups(
     const std::vector<int32_t>& operands, const std::string& operators) const {
     const Pattern& pattern = PatternOf(operators);
     double factors = 1;
@@ -313,14 +374,16 @@ std::vector<std::pair<int32_t, int32_t>> OperandPairDraw::AcceptablePairs(
         TakeRest(pattern, i, operands[static_cast<size_t>(pattern.rest[static_cast<size_t>(i)])],
                  factors, divisors);
     }
-    std::vector<std::pair<int32_t, int32_t>> pairs;
+    std::vector<std::vector<int32_t>> groups;
     std::vector<int32_t> candidate = operands;
     for (int32_t j = 1; j <= wholes_; ++j) {
         const uint64_t m = PairProduct(pattern, factors, divisors, j);
         if (m == 0) continue;
-        ForEachPairOfValue(pattern, m, j, candidate, operators,
-                           [&](int32_t x, int32_t y) { pairs.emplace_back(x, y); });
+        ForEachGroupOfValue(pattern, m, j, candidate, operators, [&](const int32_t* group) {
+            groups.emplace_back(group, group + solved_);
+            return false;
+        });
     }
-    std::sort(pairs.begin(), pairs.end());
-    return pairs;
+    std::sort(groups.begin(), groups.end());
+    return groups;
 }

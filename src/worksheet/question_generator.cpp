@@ -851,14 +851,20 @@ private:
     // The draws with a pair of operands solved for, when the limits ask for them or (in
     // Automatic runs, after the first stretch of plain blind draws) when they are kept so much
     // more often than the lanes' draws, plain or solving for the last operand, that they pay for
-    // their cost: each takes about as long as a few lanes.
+    // their cost: each takes about as long as a few lanes. Automatic runs keep draws that solve
+    // for three operands at hand where those are kept far more often (see PairDraws).
     const OperandPairDraw* SolvedPairs() {
         const CandidateSearch search = limits_.search;
         if (search != CandidateSearch::Automatic && search != CandidateSearch::SolvedPairs)
             return nullptr;
+        const bool choose = search == CandidateSearch::Automatic && limits_.solvedTogether == 0;
         if (!pairDrawTried_) {
             pairDrawTried_ = true;
-            pairDraw_ = OperandPairDraw::For(settings_);
+            pairDraw_ = OperandPairDraw::For(settings_, choose ? 2 : limits_.solvedTogether);
+            if (choose) {
+                std::optional<OperandPairDraw> chosen = OperandPairDraw::For(settings_);
+                if (chosen && chosen->Solved() == 3) tripleDraw_ = std::move(chosen);
+            }
         }
         if (!pairDraw_) return nullptr;
         if (search == CandidateSearch::Automatic) {
@@ -866,7 +872,11 @@ private:
             double otherShare = 1;
             if (SolvedLastDraw()) otherShare = std::min(otherShare, solvedLast_->Share());
             const double cost = PairLanes() ? kPairLaneCost : kPairDrawCost;
-            if (pairDraw_->Share() * cost > otherShare) return nullptr;
+            if (pairDraw_->Share() * cost > otherShare) {
+                if (!tripleDraw_ || tripleDraw_->Share() * cost > otherShare) return nullptr;
+                // Pairs would not pay for themselves: no trial of them.
+                pairTrialDone_ = true;
+            }
         }
         return &*pairDraw_;
     }
@@ -877,10 +887,34 @@ private:
                (limits_.lanes != BlindLanes::WhereWorthwhile || WideLanesAvailable());
     }
 
-    // Draws with a pair of operands solved for until the sheet is full, the run must end or
-    // `until` has come, as Blind does.
-    std::optional<GenerationOutcome> PairDraws(const OperandPairDraw& draw,
+    // The pair draws until the sheet is full, the run must end or `until` has come, as Blind
+    // does. Where draws solving for three are at hand, the pairs first run for a trial: a
+    // proposal of three is kept far more often, but each hit costs microseconds to complete,
+    // so pairs stay on only where at their rate they fill the rest of the sheet within another
+    // trial's time. Either way each kept candidate has its blind odds.
+    std::optional<GenerationOutcome> PairDraws(const OperandPairDraw& pairs,
                                                Clock::time_point until) {
+        if (tripleDraw_ && !pairTrialDone_) {
+            const Clock::time_point start = Clock::now();
+            const int32_t before = Found();
+            const std::optional<GenerationOutcome> stop =
+                GroupDraws(pairs, std::min(until, start + (kPairTrial - pairTrialTime_)));
+            pairTrialTime_ += Clock::now() - start;
+            pairTrialFound_ += Found() - before;
+            if (stop) return stop;
+            if (pairTrialTime_ < kPairTrial) return std::nullopt;
+            pairTrialDone_ = true;
+            const int32_t left = wanted_ - Found();
+            pairsOn_ = pairTrialFound_ > 0 && pairTrialTime_ * left / pairTrialFound_ < kPairTrial;
+        }
+        if (tripleDraw_ && !pairsOn_) return GroupDraws(*tripleDraw_, until);
+        return GroupDraws(pairs, until);
+    }
+
+    // Draws with a group of operands solved for until the sheet is full, the run must end or
+    // `until` has come, as Blind does.
+    std::optional<GenerationOutcome> GroupDraws(const OperandPairDraw& draw,
+                                                Clock::time_point until) {
         // Eight proposals at once where the lanes serve these options: they turn down most
         // without a branch, and a helper thread draws every other batch of them.
         if (PairLanes()) {
@@ -1215,6 +1249,8 @@ private:
     // (which turn most down as fast as they judge a rest that solves for the last operand).
     static constexpr double kPairDrawCost = 8;
     static constexpr double kPairLaneCost = 1.5;
+    // How long pair draws run before they are weighed against draws solving for three.
+    static constexpr std::chrono::milliseconds kPairTrial{60};
     // Draws from the bounded set between two looks at the clock: a microsecond or so each.
     static constexpr uint64_t kBoundedDrawsPerCheck = 256;
     // The bounded set replaces blind draws when it holds at most this share of all tuples.
@@ -1254,6 +1290,13 @@ private:
     std::optional<QuotientDraw> quotients_;
     bool pairDrawTried_ = false;
     std::optional<OperandPairDraw> pairDraw_;
+    // Draws solving for three operands, in Automatic runs where they are kept far more often
+    // than pairs, and the pairs' trial against them.
+    std::optional<OperandPairDraw> tripleDraw_;
+    bool pairTrialDone_ = false;
+    bool pairsOn_ = false;
+    Clock::duration pairTrialTime_{};
+    int32_t pairTrialFound_ = 0;
     bool boundedTried_ = false;
     std::optional<BoundedSumDraw> bounded_;
 };

@@ -129,6 +129,10 @@ struct GenerationLimits {
     // resolves; by default those whose last operand cannot be solved for. For comparing the
     // ways on options small enough to check.
     std::function<bool(const std::string& operators)> solveFirst;
+    // How many operands of one kind the draws of one-term chains solve for together: 2 or 3,
+    // or 0 for three where they are kept much more often. For comparing the ways on options
+    // small enough to check.
+    int32_t solvedTogether = 0;
     // How long the lanes run alone before a helper thread draws every other batch of them,
     // where the processor has a second core. The questions are distributed the same either way.
     std::chrono::milliseconds laneHelperDelay{10};

@@ -60,13 +60,38 @@ TEST(OperandPairDrawTest, BoundsTheMostPairsOfOneProductAboveTheCountedSizes) {
 // the last two factors (the first operand among them).
 TEST(OperandPairDrawTest, SolvesTheLastTwoOperandsOfOneKind) {
     const std::optional<OperandPairDraw> draw =
-        OperandPairDraw::For(Options({"*", "/"}, 5, 100, 10));
+        OperandPairDraw::For(Options({"*", "/"}, 5, 100, 10), 2);
     ASSERT_TRUE(draw);
-    EXPECT_EQ(draw->PairPositions("/*/*"), std::make_pair(1, 3));
-    EXPECT_EQ(draw->PairPositions("**/*"), std::make_pair(2, 4));
-    EXPECT_EQ(draw->PairPositions("/***"), std::make_pair(3, 4));
-    EXPECT_EQ(draw->PairPositions("//**"), std::make_pair(1, 2));
-    EXPECT_EQ(draw->PairPositions("*/**"), std::make_pair(3, 4));
+    EXPECT_EQ(draw->Solved(), 2);
+    using Positions = std::vector<int32_t>;
+    EXPECT_EQ(draw->SolvedPositions("/*/*"), (Positions{1, 3}));
+    EXPECT_EQ(draw->SolvedPositions("**/*"), (Positions{2, 4}));
+    EXPECT_EQ(draw->SolvedPositions("/***"), (Positions{3, 4}));
+    EXPECT_EQ(draw->SolvedPositions("//**"), (Positions{1, 2}));
+    EXPECT_EQ(draw->SolvedPositions("*/**"), (Positions{3, 4}));
+}
+
+// Three at a time likewise: the last three divisors where there are three, else the last three
+// factors. Where numbers reach 32768 the draws take three by themselves; up to 10 three are kept
+// less often than pairs.
+TEST(OperandPairDrawTest, SolvesTheLastThreeOperandsOfOneKindWhereNumbersAreLarge) {
+    const std::optional<OperandPairDraw> draw =
+        OperandPairDraw::For(Options({"*", "/"}, 6, 32768, 10));
+    ASSERT_TRUE(draw);
+    EXPECT_EQ(draw->Solved(), 3);
+    using Positions = std::vector<int32_t>;
+    EXPECT_EQ(draw->SolvedPositions("/*/*/"), (Positions{1, 3, 5}));
+    EXPECT_EQ(draw->SolvedPositions("**/**"), (Positions{2, 4, 5}));
+    EXPECT_EQ(draw->SolvedPositions("//*/*"), (Positions{1, 2, 4}));
+    EXPECT_EQ(draw->SolvedPositions("*//**"), (Positions{1, 4, 5}));
+    const std::optional<OperandPairDraw> pairs =
+        OperandPairDraw::For(Options({"*", "/"}, 6, 32768, 10), 2);
+    ASSERT_TRUE(pairs);
+    EXPECT_LT(draw->Share() * 20, pairs->Share());
+    EXPECT_EQ(OperandPairDraw::For(Options({"*", "/"}, 6, 10, 10))->Solved(), 2);
+    // Four operands never have three of one kind to spare.
+    EXPECT_FALSE(OperandPairDraw::For(Options({"*", "/"}, 4, 32768, 10), 3));
+    EXPECT_EQ(OperandPairDraw::For(Options({"*", "/"}, 4, 32768, 10))->Solved(), 2);
 }
 
 // Only lists of "*" and "/", with a third operand beside the pair and room for whole answers.
@@ -82,13 +107,16 @@ TEST(OperandPairDrawTest, ServesOneTermChainsOfThreeOperandsOrMore) {
 struct KernelCase {
     const char* name;
     LaneKernel kernel;
+    int32_t solved;
 };
 
 class PairLanesTest : public testing::TestWithParam<KernelCase> {};
 
 INSTANTIATE_TEST_SUITE_P(BothKernels, PairLanesTest,
-                         testing::Values(KernelCase{"Best", LaneKernel::Best},
-                                         KernelCase{"Portable", LaneKernel::Portable}),
+                         testing::Values(KernelCase{"Best", LaneKernel::Best, 2},
+                                         KernelCase{"Portable", LaneKernel::Portable, 2},
+                                         KernelCase{"BestThree", LaneKernel::Best, 3},
+                                         KernelCase{"PortableThree", LaneKernel::Portable, 3}),
                          [](const testing::TestParamInfo<KernelCase>& info) {
                              return std::string(info.param.name);
                          });
@@ -99,7 +127,7 @@ INSTANTIATE_TEST_SUITE_P(BothKernels, PairLanesTest,
 // completion would keep.
 TEST_P(PairLanesTest, KeepsWhatOneAtATimeProposalsFromTheSameWordsKeep) {
     const std::optional<OperandPairDraw> draw =
-        OperandPairDraw::For(Options({"*", "/"}, 5, 40, 10));
+        OperandPairDraw::For(Options({"*", "/"}, 5, 40, 10), GetParam().solved);
     ASSERT_TRUE(draw);
     LaneRandom lanes;
     std::vector<UnitRandom> ownWords;
@@ -129,29 +157,50 @@ TEST_P(PairLanesTest, KeepsWhatOneAtATimeProposalsFromTheSameWordsKeep) {
     EXPECT_GT(batch.Size(), 50u);
 }
 
-struct PairCase {
+struct GroupCase {
     const char* name;
     WorksheetSettings settings;
+    int32_t solved;
 };
 
-class AcceptablePairsTest : public testing::TestWithParam<PairCase> {};
+class AcceptableGroupsTest : public testing::TestWithParam<GroupCase> {};
 
-INSTANTIATE_TEST_SUITE_P(EveryRest, AcceptablePairsTest,
-                         testing::Values(
-                             // 1/49*49 and its like round below 1 and must not be found.
-                             PairCase{"TimesDivideThreeUpTo60", Options({"*", "/"}, 3, 60, 10)},
-                             PairCase{"TimesDivideFourUpTo14", Options({"*", "/"}, 4, 14, 10)},
-                             PairCase{"DivideFourUpTo24", Options({"/"}, 4, 24, 3)},
-                             PairCase{"TimesThreeUpTo30", Options({"*"}, 3, 30, 60)}),
-                         [](const testing::TestParamInfo<PairCase>& info) {
-                             return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    EveryRest, AcceptableGroupsTest,
+    testing::Values(
+        // 1/49*49 and its like round below 1 and must not be found.
+        GroupCase{"TimesDivideThreeUpTo60", Options({"*", "/"}, 3, 60, 10), 2},
+        GroupCase{"TimesDivideFourUpTo14", Options({"*", "/"}, 4, 14, 10), 2},
+        GroupCase{"DivideFourUpTo24", Options({"/"}, 4, 24, 3), 2},
+        GroupCase{"TimesThreeUpTo30", Options({"*"}, 3, 30, 60), 2},
+        GroupCase{"ThreeOfTimesDivideFiveUpTo7", Options({"*", "/"}, 5, 7, 10), 3},
+        GroupCase{"ThreeOfTimesFiveUpTo9", Options({"*"}, 5, 9, 1000), 3},
+        GroupCase{"ThreeOfTimesDivideSixUpTo6", Options({"*", "/"}, 6, 6, 10), 3}),
+    [](const testing::TestParamInfo<GroupCase>& info) { return std::string(info.param.name); });
 
-// For every operator pattern and every rest, the pairs found are exactly those that a search of
-// every pair accepts, each judged on the evaluator's value text.
-TEST_P(AcceptablePairsTest, FindsExactlyThePairsThatEverySearchAccepts) {
+// Every group of `size` numbers from 1 to `largest`, as an odometer: false after the last.
+bool NextGroup(std::vector<int32_t>& group, int32_t largest) {
+    size_t i = 0;
+    while (i < group.size() && group[i] == largest) group[i++] = 1;
+    if (i == group.size()) return false;
+    ++group[i];
+    return true;
+}
+
+bool AllDistinct(const std::vector<int32_t>& values) {
+    for (size_t a = 0; a < values.size(); ++a) {
+        for (size_t b = a + 1; b < values.size(); ++b) {
+            if (values[a] == values[b]) return false;
+        }
+    }
+    return true;
+}
+
+// For every operator pattern and every rest, the groups found are exactly those that a search
+// of every group accepts, each judged on the evaluator's value text.
+TEST_P(AcceptableGroupsTest, FindsExactlyTheGroupsThatEverySearchAccepts) {
     const WorksheetSettings& settings = GetParam().settings;
-    const std::optional<OperandPairDraw> draw = OperandPairDraw::For(settings);
+    const std::optional<OperandPairDraw> draw = OperandPairDraw::For(settings, GetParam().solved);
     ASSERT_TRUE(draw);
     const int32_t n = settings.operandCount;
     const int32_t largest = settings.numberRange;
@@ -169,49 +218,41 @@ TEST_P(AcceptablePairsTest, FindsExactlyThePairsThatEverySearchAccepts) {
             listed &= inList;
         }
         if (!listed) continue;
-        const auto [first, second] = draw->PairPositions(operators);
+        const std::vector<int32_t> solved = draw->SolvedPositions(operators);
         std::vector<int32_t> restPositions;
         for (int32_t k = 0; k < n; ++k) {
-            if (k != first && k != second) restPositions.push_back(k);
+            if (std::find(solved.begin(), solved.end(), k) == solved.end())
+                restPositions.push_back(k);
         }
         std::vector<int32_t> operands(static_cast<size_t>(n), 0);
-        // Every rest of distinct numbers, as an odometer over its positions.
         std::vector<int32_t> rest(restPositions.size(), 1);
-        while (true) {
-            bool distinct = true;
-            for (size_t a = 0; a < rest.size(); ++a) {
-                for (size_t b = a + 1; b < rest.size(); ++b) distinct &= rest[a] != rest[b];
-            }
-            if (distinct) {
-                for (size_t i = 0; i < rest.size(); ++i)
-                    operands[static_cast<size_t>(restPositions[i])] = rest[i];
-                std::vector<std::pair<int32_t, int32_t>> expected;
-                for (int32_t x = 1; x <= largest; ++x) {
-                    for (int32_t y = 1; y <= largest; ++y) {
-                        bool fresh = x != y;
-                        for (const int32_t v : rest) fresh &= v != x && v != y;
-                        if (!fresh) continue;
-                        operands[static_cast<size_t>(first)] = x;
-                        operands[static_cast<size_t>(second)] = y;
-                        std::string text = std::to_string(operands[0]);
-                        for (int32_t g = 0; g < n - 1; ++g)
-                            text += operators[static_cast<size_t>(g)] +
-                                    std::to_string(operands[static_cast<size_t>(g + 1)]);
-                        const std::optional<std::string> value = ValueText(text);
-                        if (value && IsAcceptableAnswer(*value, settings.answerRange))
-                            expected.emplace_back(x, y);
-                    }
-                }
-                EXPECT_EQ(draw->AcceptablePairs(operands, operators), expected) << operators;
-                found += static_cast<int64_t>(expected.size());
-            }
-            size_t i = 0;
-            while (i < rest.size() && rest[i] == largest) rest[i++] = 1;
-            if (i == rest.size()) break;
-            ++rest[i];
-        }
+        do {
+            if (!AllDistinct(rest)) continue;
+            for (size_t i = 0; i < rest.size(); ++i)
+                operands[static_cast<size_t>(restPositions[i])] = rest[i];
+            std::vector<std::vector<int32_t>> expected;
+            std::vector<int32_t> group(solved.size(), 1);
+            do {
+                std::vector<int32_t> all = rest;
+                all.insert(all.end(), group.begin(), group.end());
+                if (!AllDistinct(all)) continue;
+                for (size_t i = 0; i < group.size(); ++i)
+                    operands[static_cast<size_t>(solved[i])] = group[i];
+                std::string text = std::to_string(operands[0]);
+                for (int32_t g = 0; g < n - 1; ++g)
+                    text += operators[static_cast<size_t>(g)] +
+                            std::to_string(operands[static_cast<size_t>(g + 1)]);
+                const std::optional<std::string> value = ValueText(text);
+                if (value && IsAcceptableAnswer(*value, settings.answerRange))
+                    expected.push_back(group);
+            } while (NextGroup(group, largest));
+            // The odometer turns the first place fastest; the draw lists groups in order.
+            std::sort(expected.begin(), expected.end());
+            EXPECT_EQ(draw->AcceptableGroups(operands, operators), expected) << operators;
+            found += static_cast<int64_t>(expected.size());
+        } while (NextGroup(rest, largest));
     }
-    // The comparison means something only where pairs exist.
+    // The comparison means something only where groups exist.
     EXPECT_GT(found, 0);
 }
 

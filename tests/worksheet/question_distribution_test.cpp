@@ -125,6 +125,7 @@ protected:
         limits.lanes = lanes;
         limits.drawLastBlind = drawLastBlind;
         limits.solveFirst = solveFirst_;
+        limits.solvedTogether = solvedTogether_;
         limits.laneHelperDelay = helperDelay_;
         std::map<std::string, int64_t> counts;
         for (int64_t sheet = 0; sheet < kSheets; ++sheet) {
@@ -148,6 +149,7 @@ protected:
 
     std::chrono::milliseconds helperDelay_{10};
     BlindPatterns solveFirst_;
+    int32_t solvedTogether_ = 0;
     static constexpr int64_t kSheets = 1000;
     static constexpr int64_t kQuestions = kSheets * 100;
     ExpressionEvaluator evaluator_;
@@ -321,6 +323,34 @@ TEST_P(SolvedPairsDistributionTest, LanePairDrawsMatchTheExactProbabilities) {
 
 TEST_P(SolvedPairsDistributionTest, PortableLanePairDrawsMatchTheExactProbabilities) {
     ExpectExactDistribution(CandidateSearch::SolvedPairs, 27, BlindLanes::AlwaysPortable);
+}
+
+// Draws that solve for three operands of one kind together, whose hits are bounded from their
+// product's factors and counted from its exponents before their triples are listed: each
+// triple must still come out with its blind odds, the redraw of equal operands included.
+class SolvedTriplesDistributionTest : public DistributionTest {
+protected:
+    SolvedTriplesDistributionTest() { solvedTogether_ = 3; }
+};
+
+INSTANTIATE_TEST_SUITE_P(
+    OneTermChains, SolvedTriplesDistributionTest,
+    testing::Values(DistributionCase{"TimesDivideFiveUpTo7", Options({"*", "/"}, 5, 7, 10)},
+                    DistributionCase{"TimesFiveUpTo7", Options({"*"}, 5, 7, 2000)}),
+    [](const testing::TestParamInfo<DistributionCase>& info) {
+        return std::string(info.param.name);
+    });
+
+TEST_P(SolvedTriplesDistributionTest, TripleDrawsMatchTheExactProbabilities) {
+    ExpectExactDistribution(CandidateSearch::SolvedPairs, 29, BlindLanes::Never);
+}
+
+TEST_P(SolvedTriplesDistributionTest, LaneTripleDrawsMatchTheExactProbabilities) {
+    ExpectExactDistribution(CandidateSearch::SolvedPairs, 30, BlindLanes::Always);
+}
+
+TEST_P(SolvedTriplesDistributionTest, PortableLaneTripleDrawsMatchTheExactProbabilities) {
+    ExpectExactDistribution(CandidateSearch::SolvedPairs, 31, BlindLanes::AlwaysPortable);
 }
 
 // With a helper thread from the first batch on, on two of the sets: each sheet here waits for
