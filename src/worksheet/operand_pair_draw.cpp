@@ -335,11 +335,12 @@ bool OperandPairDraw::Complete(const uint64_t* words, std::vector<int32_t>& oper
     if (m == 0) return false;
     // Most values' groups weigh far less than the level's bound: where a bound on their count is
     // below the level, no group can pass it. The bound from m's small factors needs no
-    // factoring, and the count from its exponents no chain.
+    // factoring, the one from all its exponents no numbers, and the count no chain.
     if (solved_ == 3) {
         if (within >= TriplesBound(m) * heaviestGroup_) return false;
         ProductFactors primes;
         if (!FactorWithin(m, largest_, primes)) return false;
+        if (within >= AllTriples(primes) * heaviestGroup_) return false;
         if (within >= static_cast<double>(CountTriples(primes, m, largest_)) * heaviestGroup_)
             return false;
     }

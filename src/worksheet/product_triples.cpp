@@ -98,6 +98,12 @@ bool FactorWithin(uint64_t m, int32_t largest, ProductFactors& factors) {
     return true;
 }
 
+double AllTriples(const ProductFactors& factors) {
+    double ways = 1;
+    for (int32_t i = 0; i < factors.count; ++i) ways *= Ways(factors.exponents[i]);
+    return ways;
+}
+
 uint64_t CountTriples(const ProductFactors& factors, uint64_t m, int32_t largest) {
     const auto top = static_cast<uint64_t>(largest);
     // Each divisor up to top as its exponents, six bits a prime: y divides m / x exactly when no

@@ -33,6 +33,9 @@ struct ProductFactors {
 // triple of numbers up to `largest` has the product m.
 bool FactorWithin(uint64_t m, int32_t largest, ProductFactors& factors);
 
+// How many ordered triples of any numbers have the factored product: prod (e + 2 choose 2).
+double AllTriples(const ProductFactors& factors);
+
 // How many ordered triples of numbers up to `largest`, equal or not, have the factored product
 // m: a bound on the distinct ones that walks the exponents alone, with no division.
 uint64_t CountTriples(const ProductFactors& factors, uint64_t m, int32_t largest);

@@ -64,8 +64,9 @@ TEST(ProductTriplesTest, TheBoundForLargeRangesHoldsForTheRichestProduct) {
 }
 
 // For every product of three numbers up to 40, and for products of larger numbers: the count
-// from the exponents is exactly the number of triples of any numbers in range, and the quick
-// bound is at least that; the listing gives exactly the distinct ones, in order.
+// from the exponents is exactly the number of triples of any numbers in range, and the bounds
+// from all the exponents and from the small factors alone are at least that; the listing gives
+// exactly the distinct ones, in order.
 TEST(ProductTriplesTest, BoundsCountAndListTheTriplesOfEachProduct) {
     constexpr int32_t kLargest = 40;
     const std::vector<uint32_t> any = TriplesOfEachProduct(kLargest, true);
@@ -77,6 +78,7 @@ TEST(ProductTriplesTest, BoundsCountAndListTheTriplesOfEachProduct) {
         ASSERT_TRUE(FactorWithin(m, kLargest, factors)) << m;
         ASSERT_EQ(CountTriples(factors, m, kLargest), any[m]) << m;
         ASSERT_GE(TriplesBound(m), any[m]) << m;
+        ASSERT_GE(AllTriples(factors), any[m]) << m;
         DivisorsUpTo(factors, kLargest, divisors);
         std::vector<std::vector<int32_t>> listed;
         ForEachTriple(m, kLargest, divisors, [&](int32_t x, int32_t y, int32_t z) {
@@ -95,7 +97,8 @@ TEST(ProductTriplesTest, BoundsCountAndListTheTriplesOfEachProduct) {
         ASSERT_TRUE(FactorWithin(m, 32768, factors)) << m;
         const uint64_t count = CountTriples(factors, m, 32768);
         ASSERT_GE(count, 6u) << m;
-        ASSERT_GE(TriplesBound(m), static_cast<double>(count)) << m;
+        ASSERT_GE(AllTriples(factors), static_cast<double>(count)) << m;
+        ASSERT_GE(TriplesBound(m), AllTriples(factors)) << m;
     }
 }
 

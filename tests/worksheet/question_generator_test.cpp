@@ -435,6 +435,19 @@ TEST_F(QuestionGeneratorTest, SumsThatRoundASmallLastTermAwaySolveForTheirFirstN
     EXPECT_LT(result.candidates, uint64_t{100'000'000});
 }
 
+TEST_F(QuestionGeneratorTest, LongProductsAndQuotientsOfLargeNumbersSolveForThreeNumbers) {
+    // Products and quotients of eight numbers up to 32768 that come to a whole number below 10
+    // are so rare that solving for two numbers at a time takes some 1.5 billion proposals for a
+    // sheet, far beyond the window's 2.5 s. Solving for three keeps 53 times more of them: a
+    // sheet takes some 40 million.
+    const WorksheetSettings settings = Options({"*", "/"}, 8, 32768, 10);
+    GenerationLimits limits;
+    limits.timeBudget = std::chrono::minutes(2);
+    const GenerationResult result = GenerateQuestions(settings, evaluator_, limits);
+    CheckQuestions(result, settings);
+    EXPECT_LT(result.candidates, uint64_t{200'000'000});
+}
+
 TEST_F(QuestionGeneratorTest, TooStrictRunStopsAndSaysSo) {
     // Sums of nine distinct numbers up to 32768 and their quotients that come to exactly 1
     // exist (24/4/12+6/3/8+20/5/16), but so rarely that neither blind draws nor the exact
