@@ -234,6 +234,12 @@ uint64_t SearchMostTriples(int32_t largest) {
             }
         }
     };
+    // A first pass over the products of primes up to 23 alone finds a count near the most in
+    // a minute or so for 32768; the full pass then prunes from it.
+    const std::vector<uint32_t> all = primes;
+    primes.erase(std::upper_bound(primes.begin(), primes.end(), 23u), primes.end());
+    search(search, 0, 1, 1);
+    primes = all;
     search(search, 0, 1, 1);
     return best;
 }

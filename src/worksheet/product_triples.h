@@ -15,7 +15,7 @@ uint32_t MostTriplesOfOneProduct(int32_t largest);
 
 // The most ordered triples of distinct numbers up to `largest` that any one product has, by a
 // search of the products that prunes only where a bound proves that no product there has more.
-// Seconds for a few hundred; about an hour for 32768 (bench/most_triples runs it).
+// Seconds for a few hundred; minutes for 32768 (bench/most_triples runs it).
 uint64_t SearchMostTriples(int32_t largest);
 
 // A bound on the ordered triples of numbers up to 32768 with the product m, from m's factors up
