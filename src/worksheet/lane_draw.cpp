@@ -84,7 +84,7 @@ uint64_t DrawLaneBlocks(const LaneSetup& setup, LaneRandom& random, uint64_t blo
 }
 
 int32_t PairWords(const PairLaneSetup& setup) {
-    const int32_t operatorDraws = setup.operatorWidth > 1 ? setup.operandCount - 1 : 0;
+    const int32_t operatorDraws = setup.operatorWidth > 2 ? setup.operandCount - 1 : 0;
     return (operatorDraws + setup.operandCount - setup.solved + 3) / 4 + 1;
 }
 

@@ -120,9 +120,11 @@ struct LaneHit {
 // Proposals that solve for two or three operands of one kind (see OperandPairDraw), judged eight
 // at a time up to the point where most are turned down: each lane takes PairWords 64-bit random
 // words of its SplitMix64 sequence a proposal, draws from them the gaps' operators (15 bits each,
-// four to a word, where the list has more than one) and then the rest's operands, and takes its
-// last word for the whole value j and the level. A lane is a hit when some product of the solved
-// operands could give j; the caller then completes its proposal from the same words.
+// four to a word, where the list has more than two) and then the rest's operands, and takes its
+// last word for the whole value j and the level (its top 53 bits) and, where the list has two
+// operators, for the gaps' operators too (bit g for gap g: a 15-bit r mod 2 is its low bit). A lane
+// is a hit when some product of the solved operands could give j; the caller then completes its
+// proposal from the same words.
 inline constexpr int32_t kMostPairWords = 5;
 
 struct PairLaneSetup {

@@ -298,7 +298,9 @@ void OperandPairDraw::DrawBatch(LaneRandom& lanes, uint64_t blocks, LaneKernel k
 bool OperandPairDraw::Complete(const uint64_t* words, std::vector<int32_t>& operands,
                                std::string& operators) const {
     // Draw d is 15 bits of word d / 4, as RandomInRange's r: the gaps' operators first (where
-    // the list has more than one), then the rest's operands. The last word is for the level.
+    // the list has more than two), then the rest's operands. The last word is for the level, in
+    // its top 53 bits, and for the operators of a list of two, bit g for gap g: RandomInRange's
+    // r mod 2 is r's low bit, one fair bit.
     int32_t next = 0;
     const auto draw15 = [&] {
         const auto r = static_cast<uint32_t>((words[next / 4] >> (15 * (next % 4))) & 32767u);
@@ -308,7 +310,9 @@ bool OperandPairDraw::Complete(const uint64_t* words, std::vector<int32_t>& oper
     size_t mask = 0;
     for (int32_t g = 0; g < n_ - 1; ++g) {
         // With one operator the blind draw takes no bits for it.
-        const uint32_t position = operatorWidth_ == 1 ? 0 : operatorResidue_(draw15());
+        uint32_t position = 0;
+        if (operatorWidth_ == 2) position = static_cast<uint32_t>((words[words_ - 1] >> g) & 1u);
+        if (operatorWidth_ > 2) position = operatorResidue_(draw15());
         mask |= size_t{(dividingPositions_ >> position) & 1u} << g;
     }
     const Pattern& pattern = patterns_[mask];
