@@ -46,7 +46,7 @@ TEST(ProductTriplesTest, SearchFindsTheMostTriplesThatEveryTripleCounted) {
 }
 
 // Above the counted sizes the bound is the count for numbers up to 32768, which the search
-// finds in about ten minutes (bench/most_triples): it holds for the product that reaches it.
+// finds in about fifteen minutes (bench/most_triples): it holds for the product that reaches it.
 TEST(ProductTriplesTest, TheBoundForLargeRangesHoldsForTheRichestProduct) {
     constexpr uint64_t kRichest = 83805321600;  // 2^7 3^4 5^2 7 11 13 17 19
     ProductFactors factors;
