@@ -159,9 +159,10 @@ void OperandPairDraw::TakeRest(const Pattern& pattern, int32_t i, double v, doub
 uint64_t OperandPairDraw::PairProduct(const Pattern& pattern, double factors, double divisors,
                                       int32_t whole) const {
     // The chain's value is within 8 roundings of the exact factors * m / divisors (or
-    // factors / (divisors * m)), and the quotient here within 7 more of the exact one: within
-    // m * 2^-49 of a whole m that can give j, and so within nearness_ (m * 2^-46 for a pair,
-    // m * 2^-48 for three), which for every m below 2^45 is far from a half.
+    // factors / (divisors * m)), and the quotient here within 8 more of the exact one (the
+    // rest's products, j and the division): within about m * 2^-49 of a whole m that can give
+    // j, and so within nearness_ (m * 2^-46 for a pair, m * 2^-48 for three), which for every
+    // m below 2^45 is far from a half.
     //
     // The kind of pair falls at random from one proposal to the next; it is chosen without a
     // branch, so that the proposals' arithmetic can overlap.
