@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "worksheet/product_triples.h"
-
 namespace {
 
 // The least and the most operands a question may have here: the pair needs a third operand,
@@ -229,7 +227,8 @@ void OperandPairDraw::ForEachPair(uint64_t m, const Visit& visit) const {
 template <typename Visit>
 void OperandPairDraw::ForEachGroupOfValue(const Pattern& pattern, uint64_t m, int32_t j,
                                           std::vector<int32_t>& operands,
-                                          const std::string& operators, const Visit& visit) const {
+                                          const std::string& operators, const Visit& visit,
+                                          const ProductFactors* factored) const {
     // Each group in place, the rest checked for repeats and the chain for exactly j: each
     // acceptable group belongs to its own value's slot alone.
     const auto tryGroup = [&](const int32_t* group) {
@@ -254,7 +253,11 @@ void OperandPairDraw::ForEachGroupOfValue(const Pattern& pattern, uint64_t m, in
         return;
     }
     ProductFactors factors;
-    if (!FactorWithin(m, largest_, factors)) return;
+    if (factored != nullptr) {
+        factors = *factored;
+    } else if (!FactorWithin(m, largest_, factors)) {
+        return;
+    }
     thread_local std::vector<uint32_t> divisors;
     DivisorsUpTo(factors, largest_, divisors);
     ForEachTriple(m, largest_, divisors, [&](int32_t x, int32_t y, int32_t z) {
@@ -341,9 +344,9 @@ bool OperandPairDraw::Complete(const uint64_t* words, std::vector<int32_t>& oper
     // Most values' groups weigh far less than the level's bound: where a bound on their count is
     // below the level, no group can pass it. The bound from m's small factors needs no
     // factoring, the one from all its exponents no numbers, and the count no chain.
+    ProductFactors primes;
     if (solved_ == 3) {
         if (within >= TriplesBound(m) * heaviestGroup_) return false;
-        ProductFactors primes;
         if (!FactorWithin(m, largest_, primes)) return false;
         if (within >= AllTriples(primes) * heaviestGroup_) return false;
         if (within >= static_cast<double>(CountTriples(primes, m, largest_)) * heaviestGroup_)
@@ -358,12 +361,15 @@ bool OperandPairDraw::Complete(const uint64_t* words, std::vector<int32_t>& oper
         operands[static_cast<size_t>(pattern.rest[static_cast<size_t>(i)])] = rest[i];
     double weight = 0;
     int32_t kept[3] = {};
-    ForEachGroupOfValue(pattern, m, j, operands, operators, [&](const int32_t* group) {
-        weight += RedrawFactor(odds_, operands.data(), n_) * GroupWeight(odds_, group, solved_);
-        if (within >= weight) return false;
-        std::copy(group, group + solved_, kept);
-        return true;
-    });
+    ForEachGroupOfValue(
+        pattern, m, j, operands, operators,
+        [&](const int32_t* group) {
+            weight += RedrawFactor(odds_, operands.data(), n_) * GroupWeight(odds_, group, solved_);
+            if (within >= weight) return false;
+            std::copy(group, group + solved_, kept);
+            return true;
+        },
+        solved_ == 3 ? &primes : nullptr);
     if (kept[0] == 0) return false;
     // A pair's walk went on past the kept pair, putting later ones in place.
     for (int32_t i = 0; i < solved_; ++i)

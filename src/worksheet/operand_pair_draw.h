@@ -8,6 +8,7 @@
 #include "worksheet/candidate_search.h"
 #include "worksheet/lane_batches.h"
 #include "worksheet/lane_draw.h"
+#include "worksheet/product_triples.h"
 #include "worksheet/worksheet_settings.h"
 
 // Candidates of one-term chains (operator lists of "*" and "/" alone) whose two or three operands
@@ -126,11 +127,12 @@ private:
     void ForEachPair(uint64_t m, const Visit& visit) const;
     // Calls visit(group) for each ordered group of solved_ distinct numbers up to largest_ with
     // the product m, neither among the rest, that makes the chain's value exactly j, with the
-    // group then in place in `operands` (which holds the rest), until visit returns true.
+    // group then in place in `operands` (which holds the rest), until visit returns true. A
+    // product of three comes factored where the caller has factored it already.
     template <typename Visit>
     void ForEachGroupOfValue(const Pattern& pattern, uint64_t m, int32_t j,
                              std::vector<int32_t>& operands, const std::string& operators,
-                             const Visit& visit) const;
+                             const Visit& visit, const ProductFactors* factored = nullptr) const;
 
     DrawOdds odds_;
     int32_t n_ = 0;
