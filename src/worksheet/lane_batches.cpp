@@ -67,12 +67,14 @@ void LaneJudge::Judge(const LaneHit* hits, size_t found, UnitRandom& random, Lan
     for (size_t h = 0; h < found; ++h) {
         const LaneHit& hit = hits[h];
         bool solved = solving_;
+        bool first = false;
         double factor = 1;
         if (patterns_ != nullptr) {
             size_t number = 0;
             for (int32_t g = n_ - 1; g-- > 0;)
                 number = number * patterns_->symbols.size() + hit.positions[g];
             solved = patterns_->solved[number] != 0;
+            first = patterns_->first[number] != 0;
             factor = patterns_->keep[number];
             for (int32_t g = 0; g + 1 < n_; ++g)
                 operators[static_cast<size_t>(g)] = patterns_->symbols[hit.positions[g]];
@@ -80,15 +82,26 @@ void LaneJudge::Judge(const LaneHit* hits, size_t found, UnitRandom& random, Lan
             for (int32_t g = 0; g + 1 < n_; ++g)
                 operators[static_cast<size_t>(g)] = listSymbols_[hit.positions[g]];
         }
+        // The operands the lane drew: all but the solved one.
+        const int32_t from = first ? 1 : 0;
         const int32_t drawn = solved ? n_ - 1 : n_;
-        if (HasRepeat(hit.operands, drawn)) continue;
+        if (HasRepeat(hit.operands + from, drawn - from)) continue;
         if (patterns_ != nullptr && patterns_->singleWidth > 0) {
-            for (int32_t k = 0; k < drawn; ++k) {
+            for (int32_t k = from; k < drawn; ++k) {
                 if (LastOperandDraw::SingleOperand(operators, k))
                     factor *= patterns_->singleRatio[static_cast<size_t>(hit.operands[k] - 1)];
             }
         }
         if (singles_) factor *= singles_->Factor(hit);
+        if (first) {
+            if (random.Unit() >= factor) continue;
+            std::copy(hit.operands + 1, hit.operands + n_, operands.begin() + 1);
+            const double keep = random.Unit();
+            if (!draw_->CompleteFirst(operands, operators, keep, random.Unit())) continue;
+            out.operands.insert(out.operands.end(), operands.begin(), operands.end());
+            out.operators += operators;
+            continue;
+        }
         const double level = random.Unit() * (solved ? mostRest_ : mostAll_);
         if (!KeptAt(level, factor, solved ? leastRest_ : leastAll_, hit, drawn)) continue;
         std::copy(hit.operands, hit.operands + drawn, operands.begin());

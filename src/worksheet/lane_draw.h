@@ -92,15 +92,20 @@ struct LaneSetup {
 
     // With `patternColumns` set (and `solveLast`), each lane draws its operators as one pattern
     // from a Walker alias table of 2^patternColumnBits columns: the low bits of a 64-bit random
-    // word pick the column, and 30 bits above bit 34 are compared with the column's threshold
-    // (bits 0 to 29) to choose between the column's own pattern (bits 30 to 46) and its alias
-    // (bits 47 to 63). A pattern holds two bits per gap, the gap's operator as a position in
-    // the lists of the masks above, and bit 16, set when the last operand is solved for: such a
-    // lane is a hit as with `solveLast`, any other when its whole chain is acceptable.
+    // word pick the column, and its top 28 bits are compared with the column's threshold (bits
+    // 0 to 27) to choose between the column's own pattern (bits 28 to 45) and its alias (bits
+    // 46 to 63). A pattern holds two bits per gap, the gap's operator as a position in the
+    // lists of the masks above; bit 16, set when the last operand is solved for: such a lane is
+    // a hit as with `solveLast`; and bit 17, set when the first operand is solved for instead
+    // (see LastOperandDraw::CompleteFirst): such a lane holds 0 as its first operand, and is a
+    // hit when the chain's value r with that 0 lies below answerRange and, where the first term
+    // has no "/" (so that it is a whole multiple of its first operand), within firstSlack of a
+    // whole number. Any other lane is a hit when its whole chain is acceptable.
     // With `singleWidth` above 0 there, operands that are terms of their own (in lists without
     // "-") are drawn as 1 + (r mod singleWidth).
     const uint64_t* patternColumns = nullptr;
     uint32_t patternColumnBits = 0;
+    double firstSlack = 0;
 };
 
 // The most whole values for which the lanes try the last operand of a term after a sum.

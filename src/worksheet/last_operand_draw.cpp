@@ -834,7 +834,13 @@ bool LastOperandDraw::DrawFirst(Feed& feed, size_t pattern, const std::string& o
             return false;
         operands[static_cast<size_t>(k)] = v;
     }
-    const double keep = feed.Unit();
+    return FinishFirst(pattern, operators, operands, feed.Unit(), [&] { return feed.Unit(); });
+}
+
+template <typename Pick>
+bool LastOperandDraw::FinishFirst(size_t pattern, const std::string& operators,
+                                  std::vector<int32_t>& operands, double keep,
+                                  const Pick& pick) const {
     const double bound = drawBound_[pattern];
     thread_local std::vector<int32_t> solutions;
     thread_local std::vector<double> weights;
@@ -854,7 +860,7 @@ bool LastOperandDraw::DrawFirst(Feed& feed, size_t pattern, const std::string& o
         total += w;
     }
     if (keep * bound >= total) return false;
-    double chosen = feed.Unit() * total;
+    double chosen = pick() * total;
     for (size_t i = 0; i < solutions.size(); ++i) {
         if (chosen < weights[i] || i + 1 == solutions.size()) {
             operands.front() = solutions[i];
@@ -995,7 +1001,8 @@ std::optional<LastOperandDraw::LanePatterns> LastOperandDraw::PatternsForLanes(
     const size_t columns = size_t{1} << table.columnBits;
 
     // Each pattern's target: its blind probability times the scale at which its hits are kept,
-    // the bound (and the rest's redraw bound) where it is solved for, the redraw bound of all
+    // the bound (and the rest's redraw bound) where its last operand is solved for, the bound
+    // alone where its first is (CompleteFirst weighs in the redraws), the redraw bound of all
     // operands otherwise.
     // With "+" and no "-", no term is negative, so an operand that is a term of its own is at
     // most the value: the lanes then draw such operands below answerRange (see
@@ -1027,6 +1034,7 @@ std::optional<LastOperandDraw::LanePatterns> LastOperandDraw::PatternsForLanes(
     std::vector<double> target(patterns);
     std::vector<uint64_t> packed(patterns);
     table.solved.resize(patterns);
+    table.first.resize(patterns);
     std::string operators(static_cast<size_t>(n_ - 1), '+');
     double total = 0;
     for (size_t p = 0; p < patterns; ++p) {
@@ -1039,13 +1047,22 @@ std::optional<LastOperandDraw::LanePatterns> LastOperandDraw::PatternsForLanes(
             bits |= uint64_t{digit} << (2 * g);
             operators[static_cast<size_t>(g)] = odds_.operators[digit].symbol;
         }
-        table.solved[p] = bound_[p] < 1 ? 1 : 0;
+        table.first[p] = firstSolved_[p];
+        table.solved[p] = bound_[p] < 1 && !table.first[p] ? 1 : 0;
         if (table.solved[p]) bits |= uint64_t{1} << 16;
+        if (table.first[p]) {
+            bits |= uint64_t{1} << 17;
+            table.firstSlack = std::max(table.firstSlack, 2 * firstRounding_[p]);
+        }
         packed[p] = bits;
-        target[p] = probability * (table.solved[p] ? bound_[p] * mostRedrawRest : mostRedrawAll);
+        target[p] = probability * (table.first[p]    ? drawBound_[p]
+                                   : table.solved[p] ? bound_[p] * mostRedrawRest
+                                                     : mostRedrawAll);
         if (table.singleWidth > 0) {
-            const int32_t drawnOperands = table.solved[p] ? n_ - 1 : n_;
-            for (int32_t k = 0; k < drawnOperands; ++k) {
+            // The operands the lanes draw for the pattern: all but the solved one.
+            const int32_t from = table.first[p] ? 1 : 0;
+            const int32_t to = table.solved[p] ? n_ - 1 : n_;
+            for (int32_t k = from; k < to; ++k) {
                 if (SingleOperand(operators, k)) target[p] *= singleScale;
             }
         }
@@ -1053,8 +1070,8 @@ std::optional<LastOperandDraw::LanePatterns> LastOperandDraw::PatternsForLanes(
     }
 
     // Walker's alias table over all columns, the ones beyond the patterns with nothing of their
-    // own; thresholds rounded up to 30 bits, so that no pattern loses its own column.
-    constexpr uint64_t kOne = uint64_t{1} << 30;
+    // own; thresholds rounded up to 28 bits, so that no pattern loses its own column.
+    constexpr uint64_t kOne = uint64_t{1} << 28;
     std::vector<double> scaled(columns, 0.0);
     for (size_t p = 0; p < patterns; ++p)
         scaled[p] = target[p] * static_cast<double>(columns) / total;
@@ -1081,7 +1098,7 @@ std::optional<LastOperandDraw::LanePatterns> LastOperandDraw::PatternsForLanes(
         const double ownShare = own == alias[c] ? 1.0 : static_cast<double>(threshold[c]) / kOne;
         drawn[own] += ownShare;
         if (own != alias[c]) drawn[alias[c]] += 1 - ownShare;
-        table.columns[c] = threshold[c] | packed[own] << 30 | packed[alias[c]] << 47;
+        table.columns[c] = threshold[c] | packed[own] << 28 | packed[alias[c]] << 46;
     }
     double most = 0;
     table.keep.resize(patterns);
@@ -1106,4 +1123,13 @@ bool LastOperandDraw::CompleteRest(std::vector<int32_t>& operands, const std::st
     for (int32_t k = 1; k + 1 < n_; ++k)
         prefix.Take(operators[static_cast<size_t>(k - 1)], operands[static_cast<size_t>(k)]);
     return Complete(prefix, operators, bound, keep, pick, operands);
+}
+
+bool LastOperandDraw::CompleteFirst(std::vector<int32_t>& operands, const std::string& operators,
+                                    double keep, double pick) const {
+    if (operands.size() != static_cast<size_t>(n_) || operators.size() + 1 != operands.size())
+        return false;
+    const size_t pattern = PatternNumber(operators);
+    if (firstSolved_[pattern] == 0) return false;
+    return FinishFirst(pattern, operators, operands, keep, [pick] { return pick; });
 }

@@ -80,6 +80,14 @@ public:
     bool CompleteRest(std::vector<int32_t>& operands, const std::string& operators, double keep,
                       double pick) const;
 
+    // For operands 2 to n (distinct, in `operands`, which holds n) drawn independently and all
+    // gap operators drawn elsewhere, in a pattern whose first operand is solved for: keeps the
+    // candidate when keep * B is below the solutions' total weight (each w(a) / 32768 times the
+    // whole candidate's RedrawFactor, B the pattern's bound), and then stores the first operand
+    // drawn from the solutions by their weights with `pick`. False for other patterns.
+    bool CompleteFirst(std::vector<int32_t>& operands, const std::string& operators, double keep,
+                       double pick) const;
+
     // Every last operand from 1 to the largest, none of `rest` (the other n - 1 operands), that
     // makes the chain with these gap operators acceptable, in increasing order.
     std::vector<int32_t> AcceptableLastOperands(const std::vector<int32_t>& rest,
@@ -102,7 +110,14 @@ public:
         std::vector<uint64_t> columns;
         // Per pattern number (gap g's operator as digit g, base `symbols.size()`).
         std::vector<double> keep;
-        std::vector<uint8_t> solved;  // 1 where the pattern is solved for
+        std::vector<uint8_t> solved;  // 1 where the pattern's last operand is solved for
+        // 1 where its first operand is solved for instead (see CompleteFirst); such a pattern's
+        // lanes draw operands 2 to n, and a hit of it is kept with probability keep[p] (times
+        // singleRatio for its single operands) before CompleteFirst, which weighs each first
+        // operand with the candidate's RedrawFactor itself.
+        std::vector<uint8_t> first;
+        // LaneSetup::firstSlack: twice the greatest rounding bound of such a pattern.
+        double firstSlack = 0;
         // The symbol of each operator position in a lane's pattern.
         std::string symbols;
         // Where above 0, operands that are terms of their own are drawn from 1 to this
@@ -144,6 +159,11 @@ private:
     template <typename Feed>
     bool DrawFirst(Feed& feed, size_t pattern, const std::string& operators,
                    std::vector<int32_t>& operands) const;
+    // DrawFirst once operands 2 to n are drawn: `pick` gives the unit for choosing among the
+    // solutions, asked only where the candidate is kept.
+    template <typename Pick>
+    bool FinishFirst(size_t pattern, const std::string& operators, std::vector<int32_t>& operands,
+                     double keep, const Pick& pick) const;
     // The first operands from 1 to largest_, not among operands 2 to n (in place in
     // `operands`), for which the chain is acceptable; none as soon as there provably are no
     // more than `enough` of them. `e` is the pattern's FirstRounding.

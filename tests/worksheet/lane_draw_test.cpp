@@ -369,6 +369,66 @@ TEST(LaneDrawPatternTest, KernelsAgreeAndEachPatternIsJudgedItsOwnWay) {
     ExpectWideKernelAgrees(setup, portable, 50000);
 }
 
+// Patterns whose first operand is solved for hold 0 there, and are hits only where the chain's
+// value r at that 0 lies below the range and, where the first term is a whole multiple of its
+// first operand, within the table's slack of a whole number. Beside lanes whose slack lets every
+// such r through, from the same state, they keep a subsequence of the other lanes' hits that
+// holds every rest some first operand makes acceptable, and turn many others down.
+TEST(LaneDrawPatternTest, FirstOperandLanesKeepEverySolvableRest) {
+    const WorksheetSettings settings = test_support::Options({"+", "*", "/"}, 5, 60, 10);
+    const auto firstSolved = [](const std::string& operators) {
+        return operators.front() != operators.back();
+    };
+    const std::optional<LastOperandDraw> draw = LastOperandDraw::For(settings, {}, firstSolved);
+    ASSERT_TRUE(draw);
+    const DrawOdds odds = BlindDrawOdds(settings);
+    const std::optional<LastOperandDraw::LanePatterns> patterns =
+        draw->PatternsForLanes(MostRedrawFactor(odds, 5), MostRedrawFactor(odds, 4));
+    ASSERT_TRUE(patterns);
+    ASSERT_GT(patterns->firstSlack, 0);
+    LaneSetup strict = SetupFor({"PlusTimesDivideFiveUpTo60", 5, 60, patterns->symbols, 10});
+    strict.solveLast = true;
+    strict.largestOperand = 60;
+    strict.patternColumns = patterns->columns.data();
+    strict.patternColumnBits = patterns->columnBits;
+    strict.singleWidth = patterns->singleWidth;
+    strict.firstSlack = patterns->firstSlack;
+    LaneSetup loose = strict;
+    loose.firstSlack = 0.5;
+
+    constexpr uint64_t kBlocks = 40000;
+    const std::vector<LaneHit> all = Hits(loose, LaneKernel::Portable, kBlocks);
+    const std::vector<LaneHit> kept = Hits(strict, LaneKernel::Portable, kBlocks);
+    size_t next = 0;
+    int32_t solvable = 0;
+    int32_t dropped = 0;
+    for (const LaneHit& hit : all) {
+        const bool isKept = next < kept.size() &&
+                            std::equal(hit.operands, hit.operands + 5, kept[next].operands) &&
+                            std::equal(hit.positions, hit.positions + 4, kept[next].positions);
+        next += isKept;
+        std::string operators;
+        for (int32_t g = 0; g < 4; ++g) operators += patterns->symbols[hit.positions[g]];
+        if (!firstSolved(operators)) continue;
+        EXPECT_EQ(hit.operands[0], 0);
+        dropped += !isKept;
+        bool canSolve = false;
+        for (int32_t a = 1; a <= 60 && !canSolve; ++a) {
+            ChainValue chain(a);
+            for (int32_t k = 1; k < 5; ++k) chain.Take(operators[k - 1], hit.operands[k]);
+            canSolve = IsAcceptableValue(chain.Value(), 10);
+        }
+        solvable += canSolve;
+        if (canSolve) {
+            EXPECT_TRUE(isKept) << operators;
+        }
+    }
+    EXPECT_EQ(next, kept.size());
+    EXPECT_GT(solvable, 50);
+    EXPECT_GT(dropped, 1000);
+    ExpectWideKernelAgrees(strict, kept, kBlocks);
+}
+
 // Hits with a repeated operand are dropped: with numbers up to 3 and three operands, where most
 // independent draws repeat one and chains such as 3-2-1 or 2+2-3 are acceptable, every question
 // is an order of 1, 2 and 3.

@@ -291,6 +291,24 @@ TEST_P(SolvedLastDistributionTest, DrawsSolvingForEitherEndWithAHelperMatchTheEx
     ExpectExactDistribution(CandidateSearch::SolvedLast, 26, BlindLanes::Never);
 }
 
+// All three kinds of pattern in the lanes' table: some solving for the first operand, whose
+// lanes draw the other operands and weigh each solution with the redraws' odds, some for the
+// last, and some drawn blind. Both kernels.
+bool BeginsBelowItsEnd(const std::string& operators) {
+    return operators.front() < operators.back();
+}
+
+TEST_P(SolvedLastDistributionTest, LanesSolvingForEitherEndMatchTheExactProbabilities) {
+    solveFirst_ = EndsAsItBegins;
+    ExpectExactDistribution(CandidateSearch::SolvedLast, 28, BlindLanes::Always, BeginsBelowItsEnd);
+}
+
+TEST_P(SolvedLastDistributionTest, PortableLanesSolvingForEitherEndMatchTheExactProbabilities) {
+    solveFirst_ = EndsAsItBegins;
+    ExpectExactDistribution(CandidateSearch::SolvedLast, 29, BlindLanes::AlwaysPortable,
+                            BeginsBelowItsEnd);
+}
+
 TEST_P(SolvedLastDistributionTest, LaneSolvedDrawsWithAHelperThreadMatchTheExactProbabilities) {
     helperDelay_ = std::chrono::milliseconds(0);
     ExpectExactDistribution(CandidateSearch::SolvedLast, 24, BlindLanes::Always, EndsAsItBegins);
