@@ -596,7 +596,53 @@ double LastOperandDraw::PatternBound(const std::string& operators) const {
         const double m = quotients ? largest_ : static_cast<double>(answerRange_) * largest_;
         values = std::min(values, MostDivisors(m));
     }
+    if (!oneTerm && operators.back() == '/')
+        values = std::min(values, SumQuotientSolutions(operators));
     return std::min(1.0, values * heaviestLast_);
+}
+
+double LastOperandDraw::SumQuotientSolutions(const std::string& operators) const {
+    // The chain is s + t / x (or s - t / x), with s the closed terms' sum and t the last term's
+    // operands before x. Where t is a product, so whole, and s = p / q in lowest terms, a whole
+    // exact value j needs t / x = j - s = (j q - p) / q, so x = t q / d with d = j q - p (or
+    // p - j q), which is prime to q and so divides t: distinct values j take distinct divisors
+    // d of t. That counts the rounded chain's whole values too where no rounding can make a
+    // value whole that is not: the exact value has a denominator dividing q x, so one that is
+    // not whole lies at least 1 / (q x) from every whole number, farther than the rounding
+    // (the bound that the exact arithmetic of the solving uses, at the largest sizes the
+    // pattern allows).
+    const double largest = largest_;
+    const size_t gaps = operators.size();
+    size_t start = gaps;
+    for (size_t g = gaps; g-- > 0;) {
+        if (operators[g] == '+' || operators[g] == '-') {
+            start = g;
+            break;
+        }
+    }
+    double t = largest;
+    for (size_t g = start + 1; g + 1 < gaps; ++g) {
+        if (operators[g] == '/') return INFINITY;
+        t *= largest;
+    }
+    double magnitude = 0;
+    double termMost = largest;
+    double denominator = 1;
+    for (size_t g = 0; g < start; ++g) {
+        const char op = operators[g];
+        if (op == '*') {
+            termMost *= largest;
+        } else if (op == '/') {
+            denominator *= largest;
+        } else {
+            magnitude += termMost;
+            termMost = largest;
+        }
+    }
+    magnitude += termMost;
+    const double error = 8.0 * n_ * 0x1p-53 * (magnitude + 2 * t + answerRange_ + 1);
+    if (denominator * largest * error >= 0.5) return INFINITY;
+    return MostDivisors(t);
 }
 
 void LastOperandDraw::SolveLast(const ChainValue& prefix, const std::string& operators,

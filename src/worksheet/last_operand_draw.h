@@ -152,6 +152,10 @@ private:
     bool Resolvable(const std::string& operators) const;
     // Whether distinct first operands give distinct whole values for every rest of the pattern.
     bool FirstResolvable(const std::string& operators) const;
+    // For a chain whose last term t / x follows a sum: the most x that can give whole values,
+    // where t is a product and the rounding provably keeps every whole value exact (then each
+    // takes a divisor of t); infinity elsewhere.
+    double SumQuotientSolutions(const std::string& operators) const;
     // A bound on how far the chain's rounded value lies from its exact one, for any operands of
     // the pattern; `step` is set to the least exact step between consecutive first operands.
     double FirstRounding(const std::string& operators, double& step) const;

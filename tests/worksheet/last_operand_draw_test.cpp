@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "../support/worksheet_options.h"
+#include "worksheet/candidate_search.h"
 
 namespace {
 
@@ -58,6 +59,46 @@ TEST(LastOperandDrawTest, LastDivisorsAreBoundByTheMostDivisorsInReach) {
     EXPECT_LT(mixed->PatternBound("//"), mixed->PatternBound("*/"));
     // A product last is bound by the answer range alone (1/2 * x is whole for every even x).
     EXPECT_EQ(mixed->PatternBound("/*"), 1.0);
+}
+
+// A last quotient t / x after a sum, t a product, takes a divisor of t for each whole value: with
+// numbers up to 30, no rest of such a pattern (a / b + c / x, a - b + c / x, ...) accepts more
+// last operands than the 8 divisors of 24 or 30, the most any number up to 30 has, weigh,
+// however wide the answer range. A last term with a division before x is left to the range.
+TEST(LastOperandDrawTest, SumsEndingInAWholeOverXAreBoundByTheDivisorsOfTheWhole) {
+    const WorksheetSettings settings = Options({"+", "-", "/"}, 4, 30, 200);
+    const std::optional<LastOperandDraw> draw = LastOperandDraw::For(settings);
+    ASSERT_TRUE(draw);
+    const std::vector<uint32_t> weight = BlindDrawOdds(settings).operandWeight;
+    // Numbers 1 to 8 weigh 1093 of the 32768 values of r, the others 1092.
+    const double divisorBound = 8 * 1093 / (32768.0 - 3 * 1093);
+    for (const std::string pattern : {"/+/", "++/", "-+/", "+-/", "/-/"}) {
+        EXPECT_LE(draw->PatternBound(pattern), divisorBound * (1 + 1e-9)) << pattern;
+        double most = 0;
+        std::vector<int32_t> rest(3);
+        for (rest[0] = 1; rest[0] <= 30; ++rest[0]) {
+            for (rest[1] = 1; rest[1] <= 30; ++rest[1]) {
+                for (rest[2] = 1; rest[2] <= 30; ++rest[2]) {
+                    if (rest[0] == rest[1] || rest[0] == rest[2] || rest[1] == rest[2]) continue;
+                    uint32_t restWeight = 0;
+                    for (const int32_t v : rest) restWeight += weight[static_cast<size_t>(v - 1)];
+                    uint32_t solutionWeight = 0;
+                    for (const int32_t x : draw->AcceptableLastOperands(rest, pattern))
+                        solutionWeight += weight[static_cast<size_t>(x - 1)];
+                    most = std::max(most, solutionWeight / (32768.0 - restWeight));
+                }
+            }
+        }
+        EXPECT_LE(most, draw->PatternBound(pattern)) << pattern;
+        EXPECT_GT(most, draw->PatternBound(pattern) / 2) << pattern;
+    }
+    EXPECT_GT(draw->PatternBound("+//"), 2 * divisorBound);
+    // With seven numbers up to 32768, a sum with one division has too large a denominator for
+    // the rounding to keep whole values exact: there the answer range bounds the solutions.
+    const std::optional<LastOperandDraw> wide =
+        LastOperandDraw::For(Options({"+", "/"}, 7, 32768, 1000));
+    ASSERT_TRUE(wide);
+    EXPECT_GT(wide->PatternBound("+++/+/"), 5 * wide->PatternBound("+++++/"));
 }
 
 // A product or quotient is never 0, so a one-term chain reaches only the whole values from 1

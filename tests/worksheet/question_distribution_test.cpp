@@ -314,6 +314,27 @@ TEST_P(SolvedLastDistributionTest, LaneSolvedDrawsWithAHelperThreadMatchTheExact
     ExpectExactDistribution(CandidateSearch::SolvedLast, 24, BlindLanes::Always, EndsAsItBegins);
 }
 
+// Sums ending in a whole over x, whose bound counts the divisors of the whole (6 for numbers up
+// to 12) rather than the answer range's 19 values: the rests with the most solutions, such as
+// 7 + 12 / x, must still come out with their blind odds. Patterns that end as they begin are
+// drawn blind, so that the others keep their own bounds instead of sharing the highest.
+class DivisorBoundDistributionTest : public DistributionTest {};
+
+INSTANTIATE_TEST_SUITE_P(WideAnswers, DivisorBoundDistributionTest,
+                         testing::Values(DistributionCase{"PlusMinusDivideThreeUpTo12",
+                                                          Options({"+", "-", "/"}, 3, 12, 20)}),
+                         [](const testing::TestParamInfo<DistributionCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+TEST_P(DivisorBoundDistributionTest, SolvedDrawsMatchTheExactProbabilities) {
+    ExpectExactDistribution(CandidateSearch::SolvedLast, 30, BlindLanes::Never, EndsAsItBegins);
+}
+
+TEST_P(DivisorBoundDistributionTest, LaneSolvedDrawsMatchTheExactProbabilities) {
+    ExpectExactDistribution(CandidateSearch::SolvedLast, 31, BlindLanes::Always, EndsAsItBegins);
+}
+
 // Draws whose pair of operands of one kind is solved for, on one-term chains: each proposal
 // tries one whole value, so several values and many pairs of one product must each come out
 // with their blind odds.
