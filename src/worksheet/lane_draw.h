@@ -89,13 +89,19 @@ struct LaneSetup {
     // largestOperand (t being the term before x, with its sign): only there can s + t * x or
     // s + t / x round to j.
     uint32_t sumWholes = 0;
+    // With `wholeTermSums` set, in lists with "/", a lane whose last operand x follows "*" in a
+    // term of products alone after a sum s is a hit only where s lies within answerRange *
+    // 2^-51 of a whole number: the term t * x is then whole however it rounds, and s + t * x
+    // rounds to a whole j only where s lies within j * 2^-53 of j - t * x.
+    bool wholeTermSums = false;
 
     // With `patternColumns` set (and `solveLast`), each lane draws its operators as one pattern
     // from a Walker alias table of 2^patternColumnBits columns: the low bits of a 64-bit random
-    // word pick the column, and its top 28 bits are compared with the column's threshold (bits
-    // 0 to 27) to choose between the column's own pattern (bits 28 to 45) and its alias (bits
-    // 46 to 63). A pattern holds two bits per gap, the gap's operator as a position in the
-    // lists of the masks above; bit 16, set when the last operand is solved for: such a lane is
+    // word pick the column, and its top 24 bits are compared with the column's threshold (bits
+    // 0 to 23) to choose between the column's own pattern (bits 24 to 43) and its alias (bits
+    // 44 to 63). A pattern holds two bits per gap, the gap's operator as a position in the
+    // lists of the masks above; bits 18 and 19, which of `patternKeepScales` its lanes take in
+    // place of keepScale; bit 16, set when the last operand is solved for: such a lane is
     // a hit as with `solveLast`; and bit 17, set when the first operand is solved for instead
     // (see LastOperandDraw::CompleteFirst): such a lane holds 0 as its first operand, and is a
     // hit when the chain's value r with that 0 lies below answerRange and, where the first term
@@ -106,6 +112,7 @@ struct LaneSetup {
     const uint64_t* patternColumns = nullptr;
     uint32_t patternColumnBits = 0;
     double firstSlack = 0;
+    double patternKeepScales[4] = {};
 };
 
 // The most whole values for which the lanes try the last operand of a term after a sum.

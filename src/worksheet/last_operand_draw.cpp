@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <numeric>
 
 namespace {
@@ -1077,6 +1078,30 @@ std::optional<LastOperandDraw::LanePatterns> LastOperandDraw::PatternsForLanes(
         for (double& ratio : table.singleRatio) ratio /= most;
         singleScale = q * most;
     }
+    // Up to four keep scales, each a bound over the likeliest last operand's weight that some
+    // solved pattern has: the least, and the three that the most patterns have. Each solved
+    // pattern takes the greatest of them at most its own.
+    std::map<double, size_t> scaleCounts;
+    for (size_t p = 0; p < patterns; ++p) {
+        if (bound_[p] < 1 && firstSolved_[p] == 0) ++scaleCounts[bound_[p] / heaviestLast_];
+    }
+    std::vector<double> scales;
+    if (!scaleCounts.empty()) {
+        std::vector<std::pair<size_t, double>> byCount;
+        for (const auto& [scale, count] : scaleCounts) byCount.emplace_back(count, scale);
+        std::sort(byCount.begin(), byCount.end(), std::greater<>());
+        scales.push_back(scaleCounts.begin()->first);
+        for (size_t i = 0; i < byCount.size() && scales.size() < 4; ++i) {
+            if (byCount[i].second != scales.front()) scales.push_back(byCount[i].second);
+        }
+        std::sort(scales.begin(), scales.end());
+    }
+    for (size_t c = 0; c < scales.size(); ++c) table.keepScales[c] = scales[c];
+    const auto scaleClass = [&](double scale) {
+        uint64_t c = 0;
+        while (c + 1 < scales.size() && scales[c + 1] <= scale) ++c;
+        return c;
+    };
     std::vector<double> target(patterns);
     std::vector<uint64_t> packed(patterns);
     table.solved.resize(patterns);
@@ -1095,7 +1120,8 @@ std::optional<LastOperandDraw::LanePatterns> LastOperandDraw::PatternsForLanes(
         }
         table.first[p] = firstSolved_[p];
         table.solved[p] = bound_[p] < 1 && !table.first[p] ? 1 : 0;
-        if (table.solved[p]) bits |= uint64_t{1} << 16;
+        if (table.solved[p])
+            bits |= uint64_t{1} << 16 | scaleClass(bound_[p] / heaviestLast_) << 18;
         if (table.first[p]) {
             bits |= uint64_t{1} << 17;
             table.firstSlack = std::max(table.firstSlack, 2 * firstRounding_[p]);
@@ -1116,8 +1142,8 @@ std::optional<LastOperandDraw::LanePatterns> LastOperandDraw::PatternsForLanes(
     }
 
     // Walker's alias table over all columns, the ones beyond the patterns with nothing of their
-    // own; thresholds rounded up to 28 bits, so that no pattern loses its own column.
-    constexpr uint64_t kOne = uint64_t{1} << 28;
+    // own; thresholds rounded up to 24 bits, so that no pattern loses its own column.
+    constexpr uint64_t kOne = uint64_t{1} << 24;
     std::vector<double> scaled(columns, 0.0);
     for (size_t p = 0; p < patterns; ++p)
         scaled[p] = target[p] * static_cast<double>(columns) / total;
@@ -1144,7 +1170,7 @@ std::optional<LastOperandDraw::LanePatterns> LastOperandDraw::PatternsForLanes(
         const double ownShare = own == alias[c] ? 1.0 : static_cast<double>(threshold[c]) / kOne;
         drawn[own] += ownShare;
         if (own != alias[c]) drawn[alias[c]] += 1 - ownShare;
-        table.columns[c] = threshold[c] | packed[own] << 28 | packed[alias[c]] << 46;
+        table.columns[c] = threshold[c] | packed[own] << 24 | packed[alias[c]] << 44;
     }
     double most = 0;
     table.keep.resize(patterns);
@@ -1157,6 +1183,16 @@ std::optional<LastOperandDraw::LanePatterns> LastOperandDraw::PatternsForLanes(
     // A kept lane has its blind probability over columns * most.
     table.share = most * static_cast<double>(columns);
     return table;
+}
+
+bool LastOperandDraw::LanePatterns::Configure(LaneSetup& setup) const {
+    if (!SetLaneOperators(symbols, setup)) return false;
+    setup.patternColumns = columns.data();
+    setup.patternColumnBits = columnBits;
+    setup.singleWidth = singleWidth;
+    setup.firstSlack = firstSlack;
+    std::copy(std::begin(keepScales), std::end(keepScales), std::begin(setup.patternKeepScales));
+    return true;
 }
 
 bool LastOperandDraw::CompleteRest(std::vector<int32_t>& operands, const std::string& operators,

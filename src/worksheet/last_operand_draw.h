@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "worksheet/candidate_search.h"
+#include "worksheet/lane_draw.h"
 #include "worksheet/worksheet_settings.h"
 
 // Candidates whose last operand is solved for instead of drawn.
@@ -118,6 +119,9 @@ public:
         std::vector<uint8_t> first;
         // LaneSetup::firstSlack: twice the greatest rounding bound of such a pattern.
         double firstSlack = 0;
+        // LaneSetup::patternKeepScales: for each class of solved patterns, at most the bound
+        // over the likeliest last operand's weight of every pattern in it (see KeepScale).
+        double keepScales[4] = {};
         // The symbol of each operator position in a lane's pattern.
         std::string symbols;
         // Where above 0, operands that are terms of their own are drawn from 1 to this
@@ -127,6 +131,11 @@ public:
         std::vector<double> singleRatio;
         // The likelihood of a kept candidate against the blind draw's acceptance, as Share().
         double share = 1;
+
+        // Sets the lanes' operator positions to those of `symbols`, and everything else the
+        // lanes need to draw and judge these patterns (the table, singleWidth, firstSlack and
+        // the keep scales); false where the lanes cannot take the symbols.
+        bool Configure(LaneSetup& setup) const;
     };
     // Nothing when a pattern has more than 8 gaps or the list more than 4 distinct operators.
     // `mostRedrawAll` and `mostRedrawRest`: MostRedrawFactor for n and for n - 1 operands.

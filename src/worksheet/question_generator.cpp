@@ -704,6 +704,7 @@ private:
         // it spares.
         if (settings_.answerRange <= static_cast<int32_t>(kMostSumWholes))
             lanes->sumWholes = kMostSumWholes;
+        lanes->wholeTermSums = true;
         if (settings_.answerRange - 1 <= kMostProductWholes) {
             lanes->productWholes = static_cast<uint32_t>(settings_.answerRange - 1);
             lanes->productModulus = ProductModulus(lanes->productWholes, lanes->largestOperand);
@@ -726,11 +727,7 @@ private:
         if (!LanePatterns()) return std::nullopt;
         if (search == CandidateSearch::Automatic && lanePatterns_->share > kMostLaneSolvedShare)
             return std::nullopt;
-        // The lanes' operator positions are those of the pattern's symbols.
-        if (!SetLaneOperators(lanePatterns_->symbols, *lanes)) return std::nullopt;
-        lanes->patternColumns = lanePatterns_->columns.data();
-        lanes->patternColumnBits = lanePatterns_->columnBits;
-        lanes->singleWidth = lanePatterns_->singleWidth;
+        if (!lanePatterns_->Configure(*lanes)) return std::nullopt;
         return lanes;
     }
 

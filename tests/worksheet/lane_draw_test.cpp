@@ -321,6 +321,17 @@ TEST_P(LaneDrawSumFilterTest, NoSolvableRestIsTurnedDown) {
                                 [](const LaneHit&) { return true; });
 }
 
+// The same for the filter of a last "* x" in a term of products after a sum (wholeTermSums): the
+// term is then whole, so the sum must lie near a whole number. Only rests ending in "* x" are
+// judged ("*" is position 1 of the list).
+TEST(LaneDrawWholeTermSumsTest, NoSolvableRestIsTurnedDown) {
+    const LaneSetup loose = SolvingSetup({"PlusTimesDivideFiveUpTo20BelowFifty", 5, 20, "+*/", 50});
+    LaneSetup strict = loose;
+    strict.wholeTermSums = true;
+    ExpectEverySolvableRestKept(loose, strict, "+*/", 50,
+                                [](const LaneHit& hit) { return hit.positions[3] == 1; });
+}
+
 // With patterns drawn from a table, a lane whose pattern is solved for is a hit as above, any
 // other when its whole chain is acceptable; both kernels agree, both kinds of hit occur, and
 // single-operand terms stay below the range.
@@ -336,11 +347,9 @@ TEST(LaneDrawPatternTest, KernelsAgreeAndEachPatternIsJudgedItsOwnWay) {
     LaneSetup setup = SetupFor({"PlusTimesDivideFiveUpTo1000", 5, 1000, patterns->symbols, 10});
     setup.solveLast = true;
     setup.largestOperand = 1000;
-    setup.patternColumns = patterns->columns.data();
-    setup.patternColumnBits = patterns->columnBits;
+    ASSERT_TRUE(patterns->Configure(setup));
     // With "+" and no "-", operands that are terms of their own are drawn below the range.
-    ASSERT_EQ(patterns->singleWidth, 9u);
-    setup.singleWidth = patterns->singleWidth;
+    ASSERT_EQ(setup.singleWidth, 9u);
     const std::vector<LaneHit> portable = Hits(setup, LaneKernel::Portable, 50000);
     int32_t solved = 0;
     int32_t whole = 0;
@@ -389,10 +398,8 @@ TEST(LaneDrawPatternTest, FirstOperandLanesKeepEverySolvableRest) {
     LaneSetup strict = SetupFor({"PlusTimesDivideFiveUpTo60", 5, 60, patterns->symbols, 10});
     strict.solveLast = true;
     strict.largestOperand = 60;
-    strict.patternColumns = patterns->columns.data();
-    strict.patternColumnBits = patterns->columnBits;
-    strict.singleWidth = patterns->singleWidth;
-    strict.firstSlack = patterns->firstSlack;
+    ASSERT_TRUE(patterns->Configure(strict));
+    ASSERT_EQ(strict.firstSlack, patterns->firstSlack);
     LaneSetup loose = strict;
     loose.firstSlack = 0.5;
 
