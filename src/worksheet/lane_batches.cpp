@@ -94,17 +94,16 @@ void LaneJudge::Judge(const LaneHit* hits, size_t found, UnitRandom& random, Lan
         }
         if (singles_) factor *= singles_->Factor(hit);
         if (first) {
+            // CompleteFirst weighs in the redraws of the whole candidate itself.
             if (random.Unit() >= factor) continue;
             std::copy(hit.operands + 1, hit.operands + n_, operands.begin() + 1);
             const double keep = random.Unit();
             if (!draw_->CompleteFirst(operands, operators, keep, random.Unit())) continue;
-            out.operands.insert(out.operands.end(), operands.begin(), operands.end());
-            out.operators += operators;
-            continue;
+        } else {
+            const double level = random.Unit() * (solved ? mostRest_ : mostAll_);
+            if (!KeptAt(level, factor, solved ? leastRest_ : leastAll_, hit, drawn)) continue;
+            std::copy(hit.operands, hit.operands + drawn, operands.begin());
         }
-        const double level = random.Unit() * (solved ? mostRest_ : mostAll_);
-        if (!KeptAt(level, factor, solved ? leastRest_ : leastAll_, hit, drawn)) continue;
-        std::copy(hit.operands, hit.operands + drawn, operands.begin());
         if (solved) {
             // The lane's own 15 bits, which it has judged, are the keep's first ones.
             const double keep =

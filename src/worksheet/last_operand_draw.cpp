@@ -7,6 +7,13 @@
 
 namespace {
 
+// The gap of the last "+" or "-" before the last gap, where the last operand's term begins;
+// npos where the chain is one term.
+size_t LastTermGap(const std::string& operators) {
+    if (operators.size() < 2) return std::string::npos;
+    return operators.find_last_of("+-", operators.size() - 2);
+}
+
 constexpr double kUnitRoundoff = 0x1p-52;  // the spacing of doubles from 1 to 2
 
 // Random numbers from 64-bit words: RandomInRange's 15 bits, four to a word, and uniform reals.
@@ -522,14 +529,8 @@ bool LastOperandDraw::Resolvable(const std::string& operators) const {
     // one term, and a product or quotient with distinct x changes by a share of at least
     // 1 / largest, far above the rounding.
     const size_t gaps = operators.size() - 1;
-    size_t start = gaps;
-    for (size_t g = gaps; g-- > 0;) {
-        if (operators[g] == '+' || operators[g] == '-') {
-            start = g;
-            break;
-        }
-    }
-    if (start == gaps) return true;
+    const size_t start = LastTermGap(operators);
+    if (start == std::string::npos) return true;
     // Two x giving the same whole value j leave their terms u and u' within answerRange units
     // of 2^-52 of each other (both sums round to j). The exact terms t*x differ by at least t,
     // and t/x by at least t / largest^2, while rounding moves each term by at most
@@ -614,13 +615,8 @@ double LastOperandDraw::SumQuotientSolutions(const std::string& operators) const
     // pattern allows).
     const double largest = largest_;
     const size_t gaps = operators.size();
-    size_t start = gaps;
-    for (size_t g = gaps; g-- > 0;) {
-        if (operators[g] == '+' || operators[g] == '-') {
-            start = g;
-            break;
-        }
-    }
+    const size_t start = LastTermGap(operators);
+    if (start == std::string::npos) return INFINITY;
     double t = largest;
     for (size_t g = start + 1; g + 1 < gaps; ++g) {
         if (operators[g] == '/') return INFINITY;
