@@ -90,9 +90,11 @@ struct LaneSetup {
     // s + t / x round to j.
     uint32_t sumWholes = 0;
     // With `wholeTermSums` set, in lists with "/", a lane whose last operand x follows "*" in a
-    // term of products alone after a sum s is a hit only where s lies within answerRange *
-    // 2^-51 of a whole number: the term t * x is then whole however it rounds, and s + t * x
-    // rounds to a whole j only where s lies within j * 2^-53 of j - t * x.
+    // term after a sum s is a hit only where u * s lies near a whole number, u being the product
+    // of the term's divisors (1 in a term of products alone): s + t * x rounds to a whole j only
+    // where s lies near j - t * x, and u times that is the whole number u * j - p * x for
+    // t = p / u. Near means within answerRange * 2^-51 where u is 1 (t * x is then whole however
+    // it rounds), and within the rounding of s and of t * x, times u, otherwise.
     bool wholeTermSums = false;
 
     // With `patternColumns` set (and `solveLast`), each lane draws its operators as one pattern

@@ -321,15 +321,28 @@ TEST_P(LaneDrawSumFilterTest, NoSolvableRestIsTurnedDown) {
                                 [](const LaneHit&) { return true; });
 }
 
-// The same for the filter of a last "* x" in a term of products after a sum (wholeTermSums): the
-// term is then whole, so the sum must lie near a whole number. Only rests ending in "* x" are
-// judged ("*" is position 1 of the list).
-TEST(LaneDrawWholeTermSumsTest, NoSolvableRestIsTurnedDown) {
-    const LaneSetup loose = SolvingSetup({"PlusTimesDivideFiveUpTo20BelowFifty", 5, 20, "+*/", 50});
+// The same for the filter of a last "* x" in a term after a sum (wholeTermSums): with t = p / u,
+// u the product of the term's divisors, u times the sum must lie near a whole number. Only rests
+// ending in "* x" are judged; the larger numbers put the rounding of products such as 7/9 * x to
+// the test.
+class LaneDrawWholeTermSumsTest : public testing::TestWithParam<LaneCase> {};
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, LaneDrawWholeTermSumsTest,
+    testing::Values(LaneCase{"PlusTimesDivideFiveUpTo20BelowFifty", 5, 20, "+*/", 50},
+                    LaneCase{"EveryOperatorFiveUpTo12BelowTen", 5, 12, "+-*/", 10},
+                    LaneCase{"PlusTimesDivideFiveUpTo400BelowHundred", 5, 400, "+*/", 100}),
+    [](const testing::TestParamInfo<LaneCase>& info) { return std::string(info.param.name); });
+
+TEST_P(LaneDrawWholeTermSumsTest, NoSolvableRestIsTurnedDown) {
+    const LaneSetup loose = SolvingSetup(GetParam());
     LaneSetup strict = loose;
     strict.wholeTermSums = true;
-    ExpectEverySolvableRestKept(loose, strict, "+*/", 50,
-                                [](const LaneHit& hit) { return hit.positions[3] == 1; });
+    const int32_t n = GetParam().operandCount;
+    const std::string& symbols = GetParam().operators;
+    ExpectEverySolvableRestKept(
+        loose, strict, symbols, static_cast<int32_t>(GetParam().answerRange),
+        [n, &symbols](const LaneHit& hit) { return symbols[hit.positions[n - 2]] == '*'; });
 }
 
 // With patterns drawn from a table, a lane whose pattern is solved for is a hit as above, any
