@@ -1,6 +1,7 @@
 #include "worksheet/lane_draw.h"
 
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 
 bool WideLanesAvailable() {
@@ -56,24 +57,37 @@ uint32_t ProductBucketBits(uint32_t wholes) {
     return wholes <= 16 ? 16 : 20;
 }
 
-void FillProductBuckets(uint32_t wholes, double largestOperand, uint32_t bits, uint64_t* words) {
+void FillFractionBuckets(uint32_t denominators, double margin, uint32_t bits, uint64_t* words) {
     const uint64_t buckets = uint64_t{1} << bits;
     std::fill(words, words + buckets / 64, uint64_t{0});
-    // j / t stands within largest * 2^-46 of the kernels' rounded j * (1 / t) wherever it is a
-    // whole number up to the largest; the fraction of 1 / t is then within that much of some
-    // k / j. Buckets are marked four times as far out.
-    const double margin = largestOperand * 0x1p-44;
     const auto bucketOf = [&](double fraction) {
         const double at = std::clamp(fraction, 0.0, 1.0) * static_cast<double>(buckets);
         return std::min(static_cast<uint64_t>(at), buckets - 1);
     };
-    for (uint32_t j = 1; j <= wholes; ++j) {
+    for (uint32_t j = 1; j <= denominators; ++j) {
         for (uint32_t k = 0; k <= j; ++k) {
             const double fraction = static_cast<double>(k) / j;
             for (uint64_t b = bucketOf(fraction - margin); b <= bucketOf(fraction + margin); ++b)
                 words[b / 64] |= uint64_t{1} << (b % 64);
         }
     }
+}
+
+void FillProductBuckets(uint32_t wholes, double largestOperand, uint32_t bits, uint64_t* words) {
+    // j / t stands within largest * 2^-46 of the kernels' rounded j * (1 / t) wherever it is a
+    // whole number up to the largest; the fraction of 1 / t is then within that much of some
+    // k / j. Buckets are marked four times as far out.
+    FillFractionBuckets(wholes, largestOperand * 0x1p-44, bits, words);
+}
+
+uint32_t FractionBucketBits(double largestOperand) {
+    // Some 0.3 L^2 fractions, one or two buckets each, with the margin a quarter of a bucket:
+    // about one bucket in ten marked, in at most 2^22 of them (512 KB of bits, which the cache
+    // holds: a larger table costs the lanes more in misses than its fewer marks spare).
+    constexpr uint32_t kMostBits = 22;
+    const double wanted = std::ceil(std::log2(std::max(largestOperand, 1.0) * largestOperand * 4));
+    if (wanted > kMostBits + 1) return 0;
+    return static_cast<uint32_t>(std::clamp(wanted, 6.0, static_cast<double>(kMostBits)));
 }
 
 uint64_t DrawLaneBlocks(const LaneSetup& setup, LaneRandom& random, uint64_t blocks, LaneHit* hits,

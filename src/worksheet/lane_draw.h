@@ -96,6 +96,16 @@ struct LaneSetup {
     // t = p / u. Near means within answerRange * 2^-51 where u is 1 (t * x is then whole however
     // it rounds), and within the rounding of s and of t * x, times u, otherwise.
     bool wholeTermSums = false;
+    // With `fractionBuckets` set (see FillFractionBuckets), a lane whose last operand x follows
+    // "/" in a term after a sum s is a hit only where the fraction of u * |s| lies in a marked
+    // bucket, u being the product of the term's divisors: s + t / x rounds to a whole j only
+    // where u * s lies near (u * x * j - p) / x for t = p / u, a fraction whose denominator is
+    // at most the largest operand. Near means within the rounding of s and of t / x, times u;
+    // lanes where that exceeds half of `fractionMargin`, the margin the buckets were marked
+    // with, pass unjudged.
+    const uint64_t* fractionBuckets = nullptr;
+    uint32_t fractionBucketBits = 0;
+    double fractionMargin = 0;
 
     // With `patternColumns` set (and `solveLast`), each lane draws its operators as one pattern
     // from a Walker alias table of 2^patternColumnBits columns: the low bits of a 64-bit random
@@ -182,6 +192,15 @@ uint32_t ProductBucketBits(uint32_t wholes);
 // near a fraction k / j with j from 1 to `wholes`, near enough for every rounding that the
 // kernels allow operands up to `largestOperand`.
 void FillProductBuckets(uint32_t wholes, double largestOperand, uint32_t bits, uint64_t* words);
+
+// Fills `words` (2^bits / 64 of them): a bucket's bit is set when it lies within `margin` of a
+// fraction k / j from 0 to 1 with j from 1 to `denominators`.
+void FillFractionBuckets(uint32_t denominators, double margin, uint32_t bits, uint64_t* words);
+
+// The buckets' bits for `fractionBuckets` with denominators up to `largestOperand`, and a margin
+// of one bucket: enough that about one bucket in twenty is marked, at most 2^24 (2 MB of bits);
+// 0 where even those would mark too many.
+uint32_t FractionBucketBits(double largestOperand);
 
 // Sets the operator width and the masks for an operator list with these symbols, one a
 // position; false when the list is empty, longer than 8 or holds a symbol other than + - * /.

@@ -705,6 +705,28 @@ private:
         if (settings_.answerRange <= static_cast<int32_t>(kMostSumWholes))
             lanes->sumWholes = kMostSumWholes;
         lanes->wholeTermSums = true;
+        const auto listed = [&](const char* symbol) {
+            return std::find(settings_.operators.begin(), settings_.operators.end(), symbol) !=
+                   settings_.operators.end();
+        };
+        // Only a last "/ x" in a term after a sum reads the buckets, and only where the test of
+        // each whole value above leaves it unjudged.
+        if (lanes->sumWholes == 0 && listed("/") && (listed("+") || listed("-")) &&
+            settings_.operandCount >= 3) {
+            lanes->fractionBucketBits = FractionBucketBits(lanes->largestOperand);
+            if (lanes->fractionBucketBits > 0) {
+                // A quarter of a bucket's margin; the table is built once.
+                lanes->fractionMargin =
+                    std::ldexp(1.0, -static_cast<int>(lanes->fractionBucketBits) - 2);
+                if (fractionBuckets_.empty()) {
+                    fractionBuckets_.resize((size_t{1} << lanes->fractionBucketBits) / 64);
+                    FillFractionBuckets(static_cast<uint32_t>(lanes->largestOperand),
+                                        lanes->fractionMargin, lanes->fractionBucketBits,
+                                        fractionBuckets_.data());
+                }
+                lanes->fractionBuckets = fractionBuckets_.data();
+            }
+        }
         if (settings_.answerRange - 1 <= kMostProductWholes) {
             lanes->productWholes = static_cast<uint32_t>(settings_.answerRange - 1);
             lanes->productModulus = ProductModulus(lanes->productWholes, lanes->largestOperand);
@@ -1275,7 +1297,8 @@ private:
     bool solvedLanesLosing_ = false;
     bool lanePatternsTried_ = false;
     std::optional<LastOperandDraw::LanePatterns> lanePatterns_;
-    std::vector<uint64_t> productBuckets_;  // for LaneSetup::productBuckets
+    std::vector<uint64_t> productBuckets_;   // for LaneSetup::productBuckets
+    std::vector<uint64_t> fractionBuckets_;  // for LaneSetup::fractionBuckets
     // Time spent in the plain lanes, the lanes they ran, and the share that their kept hits
     // have of the blind acceptance rate's inverse (see LaneSolvedDraws).
     Clock::duration laneTime_{};

@@ -345,6 +345,35 @@ TEST_P(LaneDrawWholeTermSumsTest, NoSolvableRestIsTurnedDown) {
         [n, &symbols](const LaneHit& hit) { return symbols[hit.positions[n - 2]] == '*'; });
 }
 
+// The same for the filter of a last "/ x" in a term after a sum (fractionBuckets): with t = p / u,
+// the fraction of u times the sum must lie near some k / x. The table of buckets is as the
+// generator builds it. Rests ending in "/ x" are judged.
+class LaneDrawFractionFilterTest : public testing::TestWithParam<LaneCase> {};
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, LaneDrawFractionFilterTest,
+    testing::Values(LaneCase{"PlusDivideFiveUpTo20BelowTen", 5, 20, "+/", 10},
+                    LaneCase{"MinusTimesDivideSixUpTo30BelowSeventeen", 6, 30, "-*/", 17},
+                    LaneCase{"PlusTimesDivideFiveUpTo400BelowHundred", 5, 400, "+*/", 100}),
+    [](const testing::TestParamInfo<LaneCase>& info) { return std::string(info.param.name); });
+
+TEST_P(LaneDrawFractionFilterTest, NoSolvableRestIsTurnedDown) {
+    const LaneSetup loose = SolvingSetup(GetParam());
+    LaneSetup strict = loose;
+    strict.fractionBucketBits = FractionBucketBits(strict.largestOperand);
+    ASSERT_GT(strict.fractionBucketBits, 0u);
+    strict.fractionMargin = std::ldexp(1.0, -static_cast<int>(strict.fractionBucketBits) - 2);
+    std::vector<uint64_t> buckets((size_t{1} << strict.fractionBucketBits) / 64);
+    FillFractionBuckets(GetParam().operandWidth, strict.fractionMargin, strict.fractionBucketBits,
+                        buckets.data());
+    strict.fractionBuckets = buckets.data();
+    const int32_t n = GetParam().operandCount;
+    const std::string& symbols = GetParam().operators;
+    ExpectEverySolvableRestKept(
+        loose, strict, symbols, static_cast<int32_t>(GetParam().answerRange),
+        [n, &symbols](const LaneHit& hit) { return symbols[hit.positions[n - 2]] == '/'; });
+}
+
 // With patterns drawn from a table, a lane whose pattern is solved for is a hit as above, any
 // other when its whole chain is acceptable; both kernels agree, both kinds of hit occur, and
 // single-operand terms stay below the range.
