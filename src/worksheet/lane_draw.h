@@ -198,8 +198,8 @@ void FillProductBuckets(uint32_t wholes, double largestOperand, uint32_t bits, u
 void FillFractionBuckets(uint32_t denominators, double margin, uint32_t bits, uint64_t* words);
 
 // The buckets' bits for `fractionBuckets` with denominators up to `largestOperand`, and a margin
-// of one bucket: enough that about one bucket in twenty is marked, at most 2^24 (2 MB of bits);
-// 0 where even those would mark too many.
+// of a quarter of a bucket: enough that about one bucket in ten is marked, at most 2^22 (512 KB
+// of bits); 0 where even those would mark too many.
 uint32_t FractionBucketBits(double largestOperand);
 
 // Sets the operator width and the masks for an operator list with these symbols, one a
