@@ -27,6 +27,11 @@ struct LaneCase {
     double answerRange;
 };
 
+// Each case's test takes the case's name.
+std::string LaneCaseName(const testing::TestParamInfo<LaneCase>& info) {
+    return info.param.name;
+}
+
 LaneSetup SetupFor(const LaneCase& c) {
     return test_support::LaneSetupFor(c.operandCount, c.operandWidth, c.operators, c.answerRange);
 }
@@ -75,15 +80,15 @@ void ExpectWideKernelAgrees(const LaneSetup& setup, const std::vector<LaneHit>& 
 
 class LaneDrawTest : public testing::TestWithParam<LaneCase> {};
 
-INSTANTIATE_TEST_SUITE_P(
-    Options, LaneDrawTest,
-    testing::Values(LaneCase{"PlusMinusFourUpTo100", 4, 100, "+-", 1000},
-                    LaneCase{"EveryOperatorFiveUpTo20", 5, 20, "+-*/", 10},
-                    LaneCase{"DivideThreeUpTo12", 3, 12, "/", 10},
-                    LaneCase{"PlusTimesDivideNineUpTo100", 9, 100, "+*/", 100},
-                    LaneCase{"MinusTwoWithoutLimit", 2, 0, "-", 100},
-                    LaneCase{"TimesTimesPlusSixUpTo1000", 6, 1000, "**+", 100000}),
-    [](const testing::TestParamInfo<LaneCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Options, LaneDrawTest,
+                         testing::Values(LaneCase{"PlusMinusFourUpTo100", 4, 100, "+-", 1000},
+                                         LaneCase{"EveryOperatorFiveUpTo20", 5, 20, "+-*/", 10},
+                                         LaneCase{"DivideThreeUpTo12", 3, 12, "/", 10},
+                                         LaneCase{"PlusTimesDivideNineUpTo100", 9, 100, "+*/", 100},
+                                         LaneCase{"MinusTwoWithoutLimit", 2, 0, "-", 100},
+                                         LaneCase{"TimesTimesPlusSixUpTo1000", 6, 1000, "**+",
+                                                  100000}),
+                         LaneCaseName);
 
 // Every hit has operands in range and a value that the native arithmetic, operator by operator,
 // finds acceptable.
@@ -310,7 +315,7 @@ INSTANTIATE_TEST_SUITE_P(
                     LaneCase{"MinusTimesDivideSixUpTo30BelowSeventeen", 6, 30, "-*/", 17},
                     // Ranges of more whole values than the filter tries pass unjudged.
                     LaneCase{"PlusDivideFiveUpTo30BelowHundred", 5, 30, "+/", 100}),
-    [](const testing::TestParamInfo<LaneCase>& info) { return std::string(info.param.name); });
+    LaneCaseName);
 
 TEST_P(LaneDrawSumFilterTest, NoSolvableRestIsTurnedDown) {
     const LaneSetup loose = SolvingSetup(GetParam());
@@ -332,7 +337,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(LaneCase{"PlusTimesDivideFiveUpTo20BelowFifty", 5, 20, "+*/", 50},
                     LaneCase{"EveryOperatorFiveUpTo12BelowTen", 5, 12, "+-*/", 10},
                     LaneCase{"PlusTimesDivideFiveUpTo400BelowHundred", 5, 400, "+*/", 100}),
-    [](const testing::TestParamInfo<LaneCase>& info) { return std::string(info.param.name); });
+    LaneCaseName);
 
 TEST_P(LaneDrawWholeTermSumsTest, NoSolvableRestIsTurnedDown) {
     const LaneSetup loose = SolvingSetup(GetParam());
@@ -355,7 +360,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(LaneCase{"PlusDivideFiveUpTo20BelowTen", 5, 20, "+/", 10},
                     LaneCase{"MinusTimesDivideSixUpTo30BelowSeventeen", 6, 30, "-*/", 17},
                     LaneCase{"PlusTimesDivideFiveUpTo400BelowHundred", 5, 400, "+*/", 100}),
-    [](const testing::TestParamInfo<LaneCase>& info) { return std::string(info.param.name); });
+    LaneCaseName);
 
 TEST_P(LaneDrawFractionFilterTest, NoSolvableRestIsTurnedDown) {
     const LaneSetup loose = SolvingSetup(GetParam());
