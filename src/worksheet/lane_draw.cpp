@@ -80,14 +80,23 @@ void FillProductBuckets(uint32_t wholes, double largestOperand, uint32_t bits, u
     FillFractionBuckets(wholes, largestOperand * 0x1p-44, bits, words);
 }
 
-uint32_t FractionBucketBits(double largestOperand) {
-    // Some 0.3 L^2 fractions, one or two buckets each, with the margin a quarter of a bucket:
-    // about one bucket in ten marked, in at most 2^22 of them (512 KB of bits, which the cache
-    // holds: a larger table costs the lanes more in misses than its fewer marks spare).
-    constexpr uint32_t kMostBits = 22;
-    const double wanted = std::ceil(std::log2(std::max(largestOperand, 1.0) * largestOperand * 4));
-    if (wanted > kMostBits + 1) return 0;
-    return static_cast<uint32_t>(std::clamp(wanted, 6.0, static_cast<double>(kMostBits)));
+bool SetFractionBuckets(LaneSetup& setup, std::vector<uint64_t>& table) {
+    // Some 0.3 L^2 fractions, one or two buckets each: a larger table costs the lanes more in
+    // cache misses than its fewer marks spare.
+    constexpr double kMostBits = 22;
+    const double largest = std::max(setup.largestOperand, 1.0);
+    const double wanted = std::ceil(std::log2(largest * largest * 4));
+    if (wanted > kMostBits + 1) return false;
+    const auto bits = static_cast<uint32_t>(std::clamp(wanted, 6.0, kMostBits));
+    const double margin = std::ldexp(1.0, -static_cast<int>(bits) - 2);
+    if (table.empty()) {
+        table.resize((size_t{1} << bits) / 64);
+        FillFractionBuckets(static_cast<uint32_t>(largest), margin, bits, table.data());
+    }
+    setup.fractionBucketBits = bits;
+    setup.fractionMargin = margin;
+    setup.fractionBuckets = table.data();
+    return true;
 }
 
 uint64_t DrawLaneBlocks(const LaneSetup& setup, LaneRandom& random, uint64_t blocks, LaneHit* hits,

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Blind candidates judged eight at a time, one per lane of a wide register.
 //
@@ -197,10 +198,11 @@ void FillProductBuckets(uint32_t wholes, double largestOperand, uint32_t bits, u
 // fraction k / j from 0 to 1 with j from 1 to `denominators`.
 void FillFractionBuckets(uint32_t denominators, double margin, uint32_t bits, uint64_t* words);
 
-// The buckets' bits for `fractionBuckets` with denominators up to `largestOperand`, and a margin
-// of a quarter of a bucket: enough that about one bucket in ten is marked, at most 2^22 (512 KB
-// of bits); 0 where even those would mark too many.
-uint32_t FractionBucketBits(double largestOperand);
+// Sets `fractionBuckets` and the fields beside it for the setup's largestOperand, filling `table`
+// first where it is empty (so that a caller can keep one table for many setups): a margin of a
+// quarter of a bucket, and enough buckets that about one in ten is marked, at most 2^22 (512 KB
+// of bits). False, and the setup left as it was, where even those would mark too many.
+bool SetFractionBuckets(LaneSetup& setup, std::vector<uint64_t>& table);
 
 // Sets the operator width and the masks for an operator list with these symbols, one a
 // position; false when the list is empty, longer than 8 or holds a symbol other than + - * /.

@@ -713,19 +713,7 @@ private:
         // each whole value above leaves it unjudged.
         if (lanes->sumWholes == 0 && listed("/") && (listed("+") || listed("-")) &&
             settings_.operandCount >= 3) {
-            lanes->fractionBucketBits = FractionBucketBits(lanes->largestOperand);
-            if (lanes->fractionBucketBits > 0) {
-                // A quarter of a bucket's margin; the table is built once.
-                lanes->fractionMargin =
-                    std::ldexp(1.0, -static_cast<int>(lanes->fractionBucketBits) - 2);
-                if (fractionBuckets_.empty()) {
-                    fractionBuckets_.resize((size_t{1} << lanes->fractionBucketBits) / 64);
-                    FillFractionBuckets(static_cast<uint32_t>(lanes->largestOperand),
-                                        lanes->fractionMargin, lanes->fractionBucketBits,
-                                        fractionBuckets_.data());
-                }
-                lanes->fractionBuckets = fractionBuckets_.data();
-            }
+            SetFractionBuckets(*lanes, fractionBuckets_);
         }
         if (settings_.answerRange - 1 <= kMostProductWholes) {
             lanes->productWholes = static_cast<uint32_t>(settings_.answerRange - 1);

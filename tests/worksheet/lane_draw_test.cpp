@@ -326,6 +326,13 @@ TEST_P(LaneDrawSumFilterTest, NoSolvableRestIsTurnedDown) {
                                 [](const LaneHit&) { return true; });
 }
 
+// Picks the hits of a case whose last gap holds `symbol`.
+auto EndingIn(const LaneCase& c, char symbol) {
+    return [n = c.operandCount, symbols = c.operators, symbol](const LaneHit& hit) {
+        return symbols[hit.positions[n - 2]] == symbol;
+    };
+}
+
 // The same for the filter of a last "* x" in a term after a sum (wholeTermSums): with t = p / u,
 // u the product of the term's divisors, u times the sum must lie near a whole number. Only rests
 // ending in "* x" are judged; the larger numbers put the rounding of products such as 7/9 * x to
@@ -343,11 +350,9 @@ TEST_P(LaneDrawWholeTermSumsTest, NoSolvableRestIsTurnedDown) {
     const LaneSetup loose = SolvingSetup(GetParam());
     LaneSetup strict = loose;
     strict.wholeTermSums = true;
-    const int32_t n = GetParam().operandCount;
-    const std::string& symbols = GetParam().operators;
-    ExpectEverySolvableRestKept(
-        loose, strict, symbols, static_cast<int32_t>(GetParam().answerRange),
-        [n, &symbols](const LaneHit& hit) { return symbols[hit.positions[n - 2]] == '*'; });
+    ExpectEverySolvableRestKept(loose, strict, GetParam().operators,
+                                static_cast<int32_t>(GetParam().answerRange),
+                                EndingIn(GetParam(), '*'));
 }
 
 // The same for the filter of a last "/ x" in a term after a sum (fractionBuckets): with t = p / u,
@@ -365,18 +370,11 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_P(LaneDrawFractionFilterTest, NoSolvableRestIsTurnedDown) {
     const LaneSetup loose = SolvingSetup(GetParam());
     LaneSetup strict = loose;
-    strict.fractionBucketBits = FractionBucketBits(strict.largestOperand);
-    ASSERT_GT(strict.fractionBucketBits, 0u);
-    strict.fractionMargin = std::ldexp(1.0, -static_cast<int>(strict.fractionBucketBits) - 2);
-    std::vector<uint64_t> buckets((size_t{1} << strict.fractionBucketBits) / 64);
-    FillFractionBuckets(GetParam().operandWidth, strict.fractionMargin, strict.fractionBucketBits,
-                        buckets.data());
-    strict.fractionBuckets = buckets.data();
-    const int32_t n = GetParam().operandCount;
-    const std::string& symbols = GetParam().operators;
-    ExpectEverySolvableRestKept(
-        loose, strict, symbols, static_cast<int32_t>(GetParam().answerRange),
-        [n, &symbols](const LaneHit& hit) { return symbols[hit.positions[n - 2]] == '/'; });
+    std::vector<uint64_t> table;
+    ASSERT_TRUE(SetFractionBuckets(strict, table));
+    ExpectEverySolvableRestKept(loose, strict, GetParam().operators,
+                                static_cast<int32_t>(GetParam().answerRange),
+                                EndingIn(GetParam(), '/'));
 }
 
 // With patterns drawn from a table, a lane whose pattern is solved for is a hit as above, any
