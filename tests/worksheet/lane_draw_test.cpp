@@ -121,22 +121,46 @@ TEST_P(LaneDrawTest, WideKernelFindsWhatThePortableOneFinds) {
     ExpectSameHits(wide, portable);
 }
 
+// The value of a hit's whole chain, its operators read from `symbols` by position.
+double ChainOf(const LaneHit& hit, int32_t n, const std::string& symbols) {
+    ChainValue chain(hit.operands[0]);
+    for (int32_t g = 0; g + 1 < n; ++g) chain.Take(symbols[hit.positions[g]], hit.operands[g + 1]);
+    return chain.Value();
+}
+
+class LaneDrawSinglesTest : public testing::TestWithParam<LaneCase> {};
+
+// "/" before "+" in the list, and alone beside it, puts the dividing operator at other
+// positions than "+*/" does.
+INSTANTIATE_TEST_SUITE_P(Options, LaneDrawSinglesTest,
+                         testing::Values(LaneCase{"PlusTimesDivideFiveUpTo100", 5, 100, "+*/", 10},
+                                         LaneCase{"DividePlusSixUpTo100", 6, 100, "/+", 20},
+                                         LaneCase{"TimesDividePlusSevenUpTo30", 7, 30, "*/+", 7}),
+                         LaneCaseName);
+
 // With single terms drawn below the answer range, the operators come first and take other
-// random bits; both kernels still agree, and every single term of a hit is below the range.
-TEST(LaneDrawSinglesTest, KernelsAgreeAndSingleTermsStayBelowTheRange) {
-    const std::optional<SingleTermProposal> singles =
-        SingleTermProposal::For(test_support::Options({"+", "*", "/"}, 5, 100, 10));
+// random bits; every hit is still an acceptable chain with its single terms below the range,
+// and both kernels agree.
+TEST_P(LaneDrawSinglesTest, HitsAreAcceptableAndSingleTermsStayBelowTheRange) {
+    const LaneCase& c = GetParam();
+    std::vector<std::string> symbols;
+    for (const char symbol : c.operators) symbols.emplace_back(1, symbol);
+    const auto range = static_cast<int32_t>(c.answerRange);
+    const std::optional<SingleTermProposal> singles = SingleTermProposal::For(test_support::Options(
+        symbols, c.operandCount, static_cast<int32_t>(c.operandWidth), range));
     ASSERT_TRUE(singles);
-    LaneSetup setup = SetupFor({"PlusTimesDivideFiveUpTo100", 5, 100, "+*/", 10});
+    LaneSetup setup = SetupFor(c);
     singles->Fill(setup);
     const std::vector<LaneHit> portable = Hits(setup, LaneKernel::Portable, 200000);
     ASSERT_FALSE(portable.empty());
     for (const LaneHit& hit : portable) {
-        for (int32_t k = 0; k < 5; ++k) {
-            const bool before = k == 0 || hit.positions[k - 1] == 0;
-            const bool after = k == 4 || hit.positions[k] == 0;
-            if (before && after) {
-                EXPECT_LT(hit.operands[k], 10);
+        std::string operators;
+        for (int32_t g = 0; g + 1 < c.operandCount; ++g) operators += c.operators[hit.positions[g]];
+        EXPECT_TRUE(IsAcceptableValue(ChainOf(hit, c.operandCount, c.operators), range))
+            << operators;
+        for (int32_t k = 0; k < c.operandCount; ++k) {
+            if (LastOperandDraw::SingleOperand(operators, k)) {
+                EXPECT_LT(hit.operands[k], range);
             }
         }
     }
