@@ -327,6 +327,18 @@ TEST_P(LaneDrawProductFilterTest, NoSolvableRestIsTurnedDown) {
                                 [n](const LaneHit& hit) { return hit.positions[n - 2] == 0; });
 }
 
+// The same for a case's solving lanes, without and with the filter that `filter` sets up (it
+// may keep a table in the vector it is given, and returns false where it cannot set up).
+template <typename Filter, typename Judged>
+void ExpectFilterKeepsSolvableRests(const LaneCase& c, const Filter& filter, const Judged& judged) {
+    const LaneSetup loose = SolvingSetup(c);
+    LaneSetup strict = loose;
+    std::vector<uint64_t> table;
+    ASSERT_TRUE(filter(strict, table));
+    ExpectEverySolvableRestKept(loose, strict, c.operators, static_cast<int32_t>(c.answerRange),
+                                judged);
+}
+
 // The same for the filter of a last "* x" or "/ x" after a sum (sumWholes): it turns down no rest
 // that some last operand makes acceptable, and turns down many others. The lanes' width is
 // also the largest last operand.
@@ -342,12 +354,13 @@ INSTANTIATE_TEST_SUITE_P(
     LaneCaseName);
 
 TEST_P(LaneDrawSumFilterTest, NoSolvableRestIsTurnedDown) {
-    const LaneSetup loose = SolvingSetup(GetParam());
-    LaneSetup strict = loose;
-    strict.sumWholes = kMostSumWholes;
-    ExpectEverySolvableRestKept(loose, strict, GetParam().operators,
-                                static_cast<int32_t>(GetParam().answerRange),
-                                [](const LaneHit&) { return true; });
+    ExpectFilterKeepsSolvableRests(
+        GetParam(),
+        [](LaneSetup& strict, std::vector<uint64_t>&) {
+            strict.sumWholes = kMostSumWholes;
+            return true;
+        },
+        [](const LaneHit&) { return true; });
 }
 
 // Picks the hits of a case whose last gap holds `symbol`.
@@ -371,12 +384,13 @@ INSTANTIATE_TEST_SUITE_P(
     LaneCaseName);
 
 TEST_P(LaneDrawWholeTermSumsTest, NoSolvableRestIsTurnedDown) {
-    const LaneSetup loose = SolvingSetup(GetParam());
-    LaneSetup strict = loose;
-    strict.wholeTermSums = true;
-    ExpectEverySolvableRestKept(loose, strict, GetParam().operators,
-                                static_cast<int32_t>(GetParam().answerRange),
-                                EndingIn(GetParam(), '*'));
+    ExpectFilterKeepsSolvableRests(
+        GetParam(),
+        [](LaneSetup& strict, std::vector<uint64_t>&) {
+            strict.wholeTermSums = true;
+            return true;
+        },
+        EndingIn(GetParam(), '*'));
 }
 
 // The same for the filter of a last "/ x" in a term after a sum (fractionBuckets): with t = p / u,
@@ -392,13 +406,7 @@ INSTANTIATE_TEST_SUITE_P(
     LaneCaseName);
 
 TEST_P(LaneDrawFractionFilterTest, NoSolvableRestIsTurnedDown) {
-    const LaneSetup loose = SolvingSetup(GetParam());
-    LaneSetup strict = loose;
-    std::vector<uint64_t> table;
-    ASSERT_TRUE(SetFractionBuckets(strict, table));
-    ExpectEverySolvableRestKept(loose, strict, GetParam().operators,
-                                static_cast<int32_t>(GetParam().answerRange),
-                                EndingIn(GetParam(), '/'));
+    ExpectFilterKeepsSolvableRests(GetParam(), SetFractionBuckets, EndingIn(GetParam(), '/'));
 }
 
 // With patterns drawn from a table, a lane whose pattern is solved for is a hit as above, any
